@@ -1,0 +1,1 @@
+#include "glutess/glutess.h"

@@ -1,0 +1,56 @@
+#include "base/MD5Hash.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace util {
+namespace {
+
+std::string md5Hex(std::string const& text, unsigned int chunk = 0) {
+    MD5Hash hash;
+    auto const* bytes = reinterpret_cast<unsigned char const*>(text.data());
+    if (chunk == 0) {
+        hash.update(bytes, static_cast<unsigned int>(text.size()));
+    } else {
+        for (std::size_t i = 0; i < text.size(); i += chunk)
+            hash.update(bytes + i, static_cast<unsigned int>(std::min<std::size_t>(chunk, text.size() - i)));
+    }
+    hash.finish();
+    unsigned int words[4];
+    hash.getHash(words);
+    std::string hex;
+    char buffer[3];
+    for (unsigned int const w : words)
+        for (int b = 0; b < 4; ++b) {
+            std::snprintf(buffer, sizeof(buffer), "%02x", (w >> (8 * b)) & 0xFFu);
+            hex += buffer;
+        }
+    return hex;
+}
+
+TEST(MD5HashTest, MatchesTheRfc1321TestSuite) {
+    EXPECT_EQ(md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(md5Hex("a"), "0cc175b9c0f1b6a831c399e269772661");
+    EXPECT_EQ(md5Hex("abc"), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(md5Hex("message digest"), "f96b697d7cb7938d525a2f31aaf161d0");
+    EXPECT_EQ(md5Hex("abcdefghijklmnopqrstuvwxyz"), "c3fcd3d76192e4007dfb496cca67e13b");
+    EXPECT_EQ(md5Hex("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"),
+              "d174ab98d277d9f5a5611c2c9f419d9f");
+    EXPECT_EQ(md5Hex("123456789012345678901234567890123456789012345678901234567890123456789012"
+                     "34567890"),
+              "57edf4a22be3c955ac49da2e2107b67a");
+}
+
+TEST(MD5HashTest, ChunkedUpdatesGiveTheSameDigest) {
+    std::string const text(1000, 'x');
+    std::string const whole = md5Hex(text);
+    EXPECT_EQ(md5Hex(text, 1), whole);
+    EXPECT_EQ(md5Hex(text, 63), whole);
+    EXPECT_EQ(md5Hex(text, 64), whole);
+    EXPECT_EQ(md5Hex(text, 65), whole);
+}
+
+}  // namespace
+}  // namespace util

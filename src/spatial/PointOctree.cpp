@@ -29,20 +29,28 @@ double squaredDistance(Vector3<float> const& a, Vector3<float> const& b) {
 }  // namespace
 
 // The child's half size is measured from the centres rather than halved, so a sub-cube whose
-// centre rounded still gets a cube that reaches its parent's centre plane.
+// centre rounded still reaches its parent's centre plane. A child cube is tested against the
+// query before its node is fetched: the nodes are scattered in memory and a small query meets
+// one or two of the eight, so fetching all of them first would dominate a query.
 void PointOctree::CChildrenCollector::getChildren(unsigned long index, unsigned int level,
                                                   Vector3<float> const& centre, float halfSize) {
     if (!detail::cubeMeetsBox(centre, halfSize, mQuery)) return;
+    collectMeeting(index, level, centre, halfSize);
+}
+
+void PointOctree::CChildrenCollector::collectMeeting(unsigned long index, unsigned int level,
+                                                     Vector3<float> const& centre, float halfSize) {
     if (!mTree.getNode(index).points.empty()) mOut.push_back(index);
     if (mTree.isDeepestLevel(level)) return;
     for (unsigned int octant = 0; octant < 8; ++octant) {
-        unsigned long const child = childIndex(index, octant);
-        if (mTree.getNode(child).count == 0) continue;
         Vector3<float> const childCentre = detail::octantCentre(centre, octant, halfSize / 2);
         float const childHalfSize =
             std::max({std::fabs(childCentre.x - centre.x), std::fabs(childCentre.y - centre.y),
                       std::fabs(childCentre.z - centre.z)});
-        getChildren(child, level + 1, childCentre, childHalfSize);
+        if (!detail::cubeMeetsBox(childCentre, childHalfSize, mQuery)) continue;
+        unsigned long const child = childIndex(index, octant);
+        if (mTree.getNode(child).count == 0) continue;
+        collectMeeting(child, level + 1, childCentre, childHalfSize);
     }
 }
 

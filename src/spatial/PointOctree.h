@@ -42,6 +42,10 @@ public:
                          float halfSize);
 
     private:
+        // getChildren for a node whose cube is known to meet the query.
+        void collectMeeting(unsigned long index, unsigned int level, Vector3<float> const& centre,
+                            float halfSize);
+
         PointOctree& mTree;
         BasicBoundingBox<float> const mQuery;
         std::vector<unsigned long>& mOut;

@@ -24,41 +24,28 @@ std::vector<V3> perspectiveFrustum() {
 }
 
 TEST(IntersectionUtilsTest, SphereMustStayStrictlyInside) {
-    std::vector<V3> const frustum = boxFrustum(V3(0, 0, 0), V3(4, 4, 4));
-    EXPECT_TRUE(sphereInsideFrustum(V3(2, 2, 2), 1.9f, frustum));
-    EXPECT_FALSE(sphereInsideFrustum(V3(2, 2, 2), 2, frustum));  // touches all six planes
-    EXPECT_FALSE(sphereInsideFrustum(V3(3, 2, 2), 1.5f, frustum));
-    EXPECT_FALSE(sphereInsideFrustum(V3(9, 2, 2), 0, frustum));
-}
-
-TEST(IntersectionUtilsTest, SpherePlanesFollowThePerspectiveSides) {
-    std::vector<V3> const frustum = perspectiveFrustum();
-    EXPECT_TRUE(sphereInsideFrustum(V3(0, 0, -5), 1, frustum));
-    EXPECT_FALSE(sphereInsideFrustum(V3(0, 0, -5), 3.6f, frustum));  // side plane at 5/sqrt(2)
-    EXPECT_TRUE(sphereInsideFrustum(V3(0, 0, -5), 3.5f, frustum));
-    EXPECT_FALSE(sphereInsideFrustum(V3(4, 0, -3), 0.1f, frustum));  // outside the x side
+    std::vector<V3> const box = boxFrustum(V3(0, 0, 0), V3(4, 4, 4));
+    EXPECT_TRUE(sphereInsideFrustum(V3(2, 2, 2), 1.9f, box));
+    EXPECT_FALSE(sphereInsideFrustum(V3(2, 2, 2), 2, box));  // touches all six planes
+    EXPECT_FALSE(sphereInsideFrustum(V3(9, 2, 2), 0, box));
+    std::vector<V3> const view = perspectiveFrustum();
+    EXPECT_TRUE(sphereInsideFrustum(V3(0, 0, -5), 3.5f, view));
+    EXPECT_FALSE(sphereInsideFrustum(V3(0, 0, -5), 3.6f, view));  // side planes at 5/sqrt(2)
+    EXPECT_FALSE(sphereInsideFrustum(V3(4, 0, -3), 0.1f, view));
 }
 
 TEST(IntersectionUtilsTest, FrustumBoxOverlapCoversInsideContainingCrossingAndTouching) {
-    std::vector<V3> const frustum = boxFrustum(V3(0, 0, 0), V3(4, 4, 4));
-    EXPECT_TRUE(frustumBoxOverlap(frustum, V3(2, 2, 2), V3(0.5f, 0.5f, 0.5f)));  // inside
-    EXPECT_TRUE(frustumBoxOverlap(frustum, V3(2, 2, 2), V3(50, 50, 50)));        // contains
-    EXPECT_TRUE(frustumBoxOverlap(frustum, V3(4, 2, 2), V3(1, 1, 1)));           // crosses a side
-    EXPECT_TRUE(frustumBoxOverlap(frustum, V3(5, 5, 5), V3(1, 1, 1)));           // touches a corner
-    EXPECT_FALSE(frustumBoxOverlap(frustum, V3(5.01f, 5, 5), V3(1, 1, 1)));
-    EXPECT_FALSE(frustumBoxOverlap(frustum, V3(-3, 2, 2), V3(1, 1, 1)));
-    EXPECT_TRUE(frustumBoxOverlap(frustum, V3(2, 2, 2), V3(-0.5f, 0.5f, 0.5f)));  // |half| used
-}
-
-TEST(IntersectionUtilsTest, FrustumBoxOverlapFollowsThePerspectiveSides) {
-    std::vector<V3> const frustum = perspectiveFrustum();
-    EXPECT_TRUE(frustumBoxOverlap(frustum, V3(0, 0, -5), V3(0.2f, 0.2f, 0.2f)));
-    EXPECT_TRUE(frustumBoxOverlap(frustum, V3(8, 0, -9), V3(0.5f, 0.5f, 0.5f)));   // near far edge
-    EXPECT_FALSE(frustumBoxOverlap(frustum, V3(8, 0, -3), V3(0.5f, 0.5f, 0.5f)));  // beside it
-    EXPECT_FALSE(frustumBoxOverlap(frustum, V3(0, 0, 1), V3(0.5f, 0.5f, 0.5f)));   // behind
-}
-
-TEST(IntersectionUtilsTest, TriUnitCubeOverlapUsesTheClipCube) {
+    std::vector<V3> const box = boxFrustum(V3(0, 0, 0), V3(4, 4, 4));
+    EXPECT_TRUE(frustumBoxOverlap(box, V3(2, 2, 2), V3(-0.5f, 0.5f, 0.5f)));  // inside, |half|
+    EXPECT_TRUE(frustumBoxOverlap(box, V3(2, 2, 2), V3(50, 50, 50)));         // contains
+    EXPECT_TRUE(frustumBoxOverlap(box, V3(5, 5, 5), V3(1, 1, 1)));            // touches a corner
+    EXPECT_FALSE(frustumBoxOverlap(box, V3(5.01f, 5, 5), V3(1, 1, 1)));
+    std::vector<V3> const view = perspectiveFrustum();
+    V3 const half(0.5f, 0.5f, 0.5f);
+    EXPECT_TRUE(frustumBoxOverlap(view, V3(8, 0, -9), half));   // inside, near a side
+    EXPECT_TRUE(frustumBoxOverlap(view, V3(3, 0, -3), half));   // crosses a side
+    EXPECT_FALSE(frustumBoxOverlap(view, V3(8, 0, -3), half));  // beside the narrow end
+    EXPECT_FALSE(frustumBoxOverlap(view, V3(0, 0, 1), half));   // behind the near face
     EXPECT_TRUE(intersection::triUnitCubeOverlap(V3(0.9f, 0.9f, 0.9f), V3(3, 1, 1), V3(3, 3, 1)));
     EXPECT_FALSE(intersection::triUnitCubeOverlap(V3(1.1f, 0, 0), V3(3, 1, 1), V3(3, 3, 1)));
 }

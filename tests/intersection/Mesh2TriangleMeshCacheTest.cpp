@@ -86,32 +86,6 @@ TEST(Mesh2TriangleMeshCacheTest, EvictionDropsOnlyMeshesHeldByTheCacheAlone) {
     EXPECT_EQ(again->getTriangleCount(), 2u);
 }
 
-TEST(Mesh2TriangleMeshCacheTest, ClearedMeshCacheMeansANewKeyAndTriangulation) {
-    Mesh2TriangleMeshCache cache(Mesh::KEY_PICKER);
-    std::unique_ptr<Mesh> const mesh = quadMesh(0);
-    std::shared_ptr<TriangleMesh> const before = cache.get(*mesh);
-    unsigned long const oldKey = keyOf(*mesh, Mesh::KEY_PICKER);
-    mesh->getCache().clear();
-    std::shared_ptr<TriangleMesh> const after = cache.get(*mesh);
-    EXPECT_NE(after, before);
-    EXPECT_NE(keyOf(*mesh, Mesh::KEY_PICKER), oldKey);
-}
-
-TEST(Mesh2TriangleMeshCacheTest, FailedTriangulationLeavesTheCacheUsable) {
-    Points vertices;
-    std::vector<unsigned int> corners;
-    for (unsigned int k = 0; k < 101; ++k) {  // star polygon {101/7}: 606 crossings
-        double const angle = 2.0 * M_PI * k * 7 / 101;
-        vertices.emplace_back(float(std::cos(angle)), float(std::sin(angle)), 0.0f);
-        corners.push_back(k);
-    }
-    Mesh const star = makeMesh(vertices, {face(corners)});
-    Mesh2TriangleMeshCache cache(Mesh::KEY_INTERSECTOR);
-    EXPECT_THROW(cache.get(star), std::runtime_error);
-    EXPECT_EQ(cache.size(), 0u);
-    EXPECT_EQ(cache.get(*quadMesh(0))->getTriangleCount(), 2u);
-}
-
 TEST(Mesh2TriangleMeshCacheTest, ConcurrentGetsTriangulateEachMeshOnce) {
     constexpr unsigned int THREADS = 4;
     constexpr float MESHES = 16;

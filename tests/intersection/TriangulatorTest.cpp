@@ -152,27 +152,6 @@ TEST_F(TriangulatorTest, CombineLimitThrowsAndTheTriangulatorRecovers) {
     EXPECT_EQ(withinLimit->getVertexCount(), 11u + 22u);
 }
 
-struct TaggedTriangleMesh : TriangleMesh {
-    using TriangleMesh::TriangleMesh;
-};
-
-struct TaggingFactory : Triangulator::TriangleMeshFactory {
-    TriangleMesh* createTM(TriangleMesh::Positions* vertices, TriangleMesh::Positions* normals,
-                           TriangleMesh::UVSets* uvSets, std::vector<unsigned int>* triangles,
-                           std::vector<unsigned int>* lines) const override {
-        return new TaggedTriangleMesh(vertices, normals, uvSets, triangles, lines);
-    }
-};
-
-TEST(TriangulatorFactoryTest, ADerivedFactoryMakesTheMeshes) {
-    TaggingFactory const factory;
-    Triangulator triangulator(&factory);
-    Mesh const mesh = bowTie();
-    std::unique_ptr<TriangleMesh> const result(triangulator.triangulateVerticesOnly(
-        mesh, new Points(mesh.mVertices), Triangulator::TRIANGLES));
-    EXPECT_NE(dynamic_cast<TaggedTriangleMesh*>(result.get()), nullptr);
-}
-
 TEST(TriangleMeshDumpTest, WritesHeaderPositionsAndFaces) {
     TriangleMesh const mesh(new Points{{0, 0, 0}, {1.5f, 0, 0}, {0, 2, -1}}, nullptr, nullptr,
                             new std::vector<unsigned int>{0, 1, 2}, nullptr);

@@ -13,17 +13,16 @@
 
 namespace util {
 namespace {
-using test::addSquare;
-using test::face;
-using test::makeMesh;
+using test::addFlatSquare;
+using test::flatFace;
 using test::Points;
 using KeyManager = Mesh2TriangleMeshCache::KeyManager;
 
 // Heap meshes: a mesh is not copied lightly (its cache and keys stay behind).
 std::unique_ptr<Mesh> quadMesh(float x0) {
     Points vertices;
-    std::vector<unsigned int> const corners = addSquare(vertices, x0, 0, 1);
-    return std::make_unique<Mesh>("quad", vertices, std::vector<Mesh::Polygon>{face(corners)},
+    std::vector<unsigned int> const corners = addFlatSquare(vertices, x0, 0, 1);
+    return std::make_unique<Mesh>("quad", vertices, std::vector<Mesh::Polygon>{flatFace(corners)},
                                   std::vector<unsigned int>{});
 }
 

@@ -13,18 +13,18 @@ namespace util::test {
 
 using Points = std::vector<Vector3<float>>;
 
-inline Mesh::Polygon face(std::vector<unsigned int> const& corners, float normalZ = 1.0f) {
+inline Mesh::Polygon flatFace(std::vector<unsigned int> const& corners, float normalZ = 1.0f) {
     return Mesh::Polygon(corners, Vector3<float>(0.0f, 0.0f, normalZ));
 }
 
-inline Mesh makeMesh(Points const& vertices, std::vector<Mesh::Polygon> const& faces,
+inline Mesh flatMesh(Points const& vertices, std::vector<Mesh::Polygon> const& faces,
                      std::vector<unsigned int> const& holes = {}) {
     return Mesh("test", vertices, faces, holes);
 }
 
 // Appends an axis-aligned square, counter-clockwise unless asHole; returns its corner indices.
-inline std::vector<unsigned int> addSquare(Points& vertices, float x0, float y0, float size,
-                                           bool asHole = false) {
+inline std::vector<unsigned int> addFlatSquare(Points& vertices, float x0, float y0, float size,
+                                               bool asHole = false) {
     auto const first = static_cast<unsigned int>(vertices.size());
     vertices.insert(
         vertices.end(),

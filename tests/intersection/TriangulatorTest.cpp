@@ -12,9 +12,9 @@
 
 namespace util {
 namespace {
-using test::addSquare;
-using test::face;
-using test::makeMesh;
+using test::addFlatSquare;
+using test::flatFace;
+using test::flatMesh;
 using test::Points;
 
 constexpr double AREA_TOLERANCE = 1e-4;
@@ -38,17 +38,17 @@ Mesh starMesh(unsigned int points, unsigned int step) {
         vertices.emplace_back(float(10 * std::cos(angle)), float(10 * std::sin(angle)), 0.0f);
         corners.push_back(k);
     }
-    return makeMesh(vertices, {face(corners)});
+    return flatMesh(vertices, {flatFace(corners)});
 }
 
 Mesh bowTie() {
-    return makeMesh({{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 0}}, {face({0, 1, 2, 3})});
+    return flatMesh({{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 0}}, {flatFace({0, 1, 2, 3})});
 }
 
 TEST_F(TriangulatorTest, QuadGivesTwoTrianglesOverItsFourCorners) {
     Points vertices;
-    std::vector<unsigned int> const corners = addSquare(vertices, 0, 0, 2);
-    Mesh const quad = makeMesh(vertices, {face(corners)});
+    std::vector<unsigned int> const corners = addFlatSquare(vertices, 0, 0, 2);
+    Mesh const quad = flatMesh(vertices, {flatFace(corners)});
     std::unique_ptr<TriangleMesh> const result = triangulate(quad);
     EXPECT_EQ(result->getVertexCount(), 4u);
     EXPECT_EQ(result->getTriangleCount(), 2u);
@@ -62,8 +62,9 @@ TEST_F(TriangulatorTest, QuadGivesTwoTrianglesOverItsFourCorners) {
 TEST_F(TriangulatorTest, TrianglesPassThroughAndShortFacesAreSkipped) {
     // Face 0 is a triangle listing face 1 as its hole: the hole is ignored and emits nothing.
     Points const vertices{{0, 0, 0}, {4, 0, 0}, {0, 4, 0}, {1, 1, 0}, {1, 2, 0}, {2, 1, 0}};
-    Mesh const mesh = makeMesh(vertices, {face({2, 0, 1}), face({3, 4, 5}, -1), face({0, 1})},
-                               {0, 1, Mesh::HOLES_END});
+    Mesh const mesh =
+        flatMesh(vertices, {flatFace({2, 0, 1}), flatFace({3, 4, 5}, -1), flatFace({0, 1})},
+                 {0, 1, Mesh::HOLES_END});
     std::unique_ptr<TriangleMesh> const result = triangulate(mesh);
     EXPECT_EQ(*result->getTriangles(), (std::vector<unsigned int>{2, 0, 1}));
     EXPECT_EQ(result->getVertexCount(), 6u);
@@ -71,9 +72,10 @@ TEST_F(TriangulatorTest, TrianglesPassThroughAndShortFacesAreSkipped) {
 
 TEST_F(TriangulatorTest, SquareWithSquareHoleCoversExactlyTheRing) {
     Points vertices;
-    std::vector<unsigned int> const outer = addSquare(vertices, 0, 0, 4);
-    std::vector<unsigned int> const hole = addSquare(vertices, 1, 1, 2, true);
-    Mesh const mesh = makeMesh(vertices, {face(outer), face(hole, -1)}, {0, 1, Mesh::HOLES_END});
+    std::vector<unsigned int> const outer = addFlatSquare(vertices, 0, 0, 4);
+    std::vector<unsigned int> const hole = addFlatSquare(vertices, 1, 1, 2, true);
+    Mesh const mesh =
+        flatMesh(vertices, {flatFace(outer), flatFace(hole, -1)}, {0, 1, Mesh::HOLES_END});
     std::unique_ptr<TriangleMesh> const result = triangulate(mesh);
     ASSERT_EQ(result->getTriangleCount(), 8u);
     EXPECT_EQ(result->getVertexCount(), 8u);
@@ -110,16 +112,17 @@ TEST_F(TriangulatorTest, ConcaveAndManyHoleFacesKeepTheirArea) {
             vertices.push_back(p);
         }
     }
-    std::vector<Mesh::Polygon> faces{face(comb), face(addSquare(vertices, 20, 0, 10))};
+    std::vector<Mesh::Polygon> faces{flatFace(comb), flatFace(addFlatSquare(vertices, 20, 0, 10))};
     std::vector<unsigned int> holes{1};
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
             holes.push_back(static_cast<unsigned int>(faces.size()));
-            faces.push_back(face(addSquare(vertices, 21.0f + 2 * i, 1.0f + 2 * j, 1, true), -1));
+            faces.push_back(
+                flatFace(addFlatSquare(vertices, 21.0f + 2 * i, 1.0f + 2 * j, 1, true), -1));
         }
     }
     holes.push_back(Mesh::HOLES_END);
-    std::unique_ptr<TriangleMesh> const result = triangulate(makeMesh(vertices, faces, holes));
+    std::unique_ptr<TriangleMesh> const result = triangulate(flatMesh(vertices, faces, holes));
     EXPECT_NEAR(test::totalArea(*result), 32.0 + 100.0 - 16.0, AREA_TOLERANCE);
     EXPECT_TRUE(test::allFaceUp(*result));
     EXPECT_EQ(result->getVertexCount(), vertices.size());
@@ -128,7 +131,7 @@ TEST_F(TriangulatorTest, ConcaveAndManyHoleFacesKeepTheirArea) {
 TEST_F(TriangulatorTest, EdgesModeListsEveryMeshEdgeOnceInKeyOrder) {
     // A quad and a triangle sharing the edge 1-2.
     Points const vertices{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0.5f, 0}};
-    Mesh const mesh = makeMesh(vertices, {face({0, 1, 2, 3}), face({1, 4, 2})});
+    Mesh const mesh = flatMesh(vertices, {flatFace({0, 1, 2, 3}), flatFace({1, 4, 2})});
     std::unique_ptr<TriangleMesh> const result =
         triangulate(mesh, Triangulator::TRIANGLES_AND_EDGES);
     ASSERT_NE(result->getLines(), nullptr);

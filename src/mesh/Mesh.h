@@ -209,7 +209,9 @@ private:
     // returns the position after the group.
     std::size_t cleanupGroupDirectly(unsigned long& removedHoles, unsigned long& invertedHoles,
                                      std::size_t groupStart, bool preserve);
-    bool useOctreeRoute(unsigned int face, unsigned long holeCount) const;
+    bool useOctreeRoute(std::size_t groupStart, unsigned long holeCount) const;
+    // Position of the first group encircled by face, or mHoles.size() when there is none.
+    std::size_t firstHoleGroup(unsigned int face) const;
     bool holeIsRejected(unsigned int face, unsigned int hole, std::size_t firstHole,
                         std::size_t position) const;
     bool holesConflict(unsigned int hole, unsigned int earlier) const;

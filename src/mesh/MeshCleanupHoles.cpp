@@ -71,8 +71,10 @@ void Mesh::cleanupHoles(unsigned long& removedEntries, unsigned long& removedHol
     std::size_t i = 0;
     while (i < mHoles.size()) {
         unsigned int const face = mHoles[i];
-        unsigned long const holeCount = getFaceHolesCount(face);
-        if (octreeAllowed && face < mFaces.size() && useOctreeRoute(face, holeCount)) {
+        // Each face has one group here, so its first group is this one.
+        unsigned long holeCount = 0;
+        while (i + 1 + holeCount < mHoles.size() && mHoles[i + 1 + holeCount] != HOLES_END) ++holeCount;
+        if (octreeAllowed && face < mFaces.size() && useOctreeRoute(i, holeCount)) {
             cleanupFaceHolesUsingOctree(removedHoles, invertedHoles, mFaces[face], face, holeCount,
                                         preserve);
             i += holeCount + 2;
@@ -86,15 +88,15 @@ void Mesh::cleanupHoles(unsigned long& removedEntries, unsigned long& removedHol
     }
 }
 
-bool Mesh::useOctreeRoute(unsigned int face, unsigned long holeCount) const {
-    Polygon const& outline = mFaces[face];
+bool Mesh::useOctreeRoute(std::size_t groupStart, unsigned long holeCount) const {
+    Polygon const& outline = mFaces[mHoles[groupStart]];
     if (!(holeCount > OCTREE_MIN_GROUP_HOLES ||
           (holeCount >= 1 && outline.vertexIndices.size() > OCTREE_MIN_FACE_VERTICES)))
         return false;
     // All boxes are flattened along one axis, so every hole must share the face's.
     int const axis = MeshUtils::dominantAxis(outline.faceNormal);
-    for (unsigned int j = 0; j < holeCount; ++j) {
-        unsigned int const hole = getFaceHole(face, j);
+    for (unsigned long j = 0; j < holeCount; ++j) {
+        unsigned int const hole = mHoles[groupStart + 1 + j];
         if (hole >= mFaces.size() || MeshUtils::dominantAxis(mFaces[hole].faceNormal) != axis)
             return false;
     }
@@ -126,14 +128,8 @@ std::size_t Mesh::cleanupGroupDirectly(unsigned long& removedHoles, unsigned lon
 
 void Mesh::cleanupFaceHolesDirectly(unsigned long& removedHoles, unsigned long& invertedHoles,
                                     unsigned int faceIndex, bool preserve) {
-    for (std::size_t i = 0; i < mHoles.size();) {
-        if (mHoles[i] == faceIndex) {
-            cleanupGroupDirectly(removedHoles, invertedHoles, i, preserve);
-            return;
-        }
-        while (i < mHoles.size() && mHoles[i] != HOLES_END) ++i;
-        ++i;
-    }
+    std::size_t const group = firstHoleGroup(faceIndex);
+    if (group < mHoles.size()) cleanupGroupDirectly(removedHoles, invertedHoles, group, preserve);
 }
 
 bool Mesh::holeIsRejected(unsigned int face, unsigned int hole, std::size_t firstHole,
@@ -193,8 +189,9 @@ void Mesh::cleanupFaceHolesUsingOctree(unsigned long& removedHoles, unsigned lon
         edgeTree.add(edgeBox, std::make_pair(u, v));
     }
 
-    for (unsigned int j = 0; j < holeCount; ++j) {
-        unsigned int const hole = getFaceHole(faceIndex, j);
+    std::size_t const group = firstHoleGroup(faceIndex);
+    for (unsigned long j = 0; j < holeCount; ++j) {
+        unsigned int const hole = mHoles.at(group + 1 + j);
         Polygon const& candidate = mFaces[hole];
         Box holeBox;
         computeBoundingBoxProjectedTo2D(holeBox, mVertices, candidate, axis);

@@ -31,6 +31,16 @@ void printPointer(std::wostream& stream, char const* label, void const* pointer)
 }
 }  // namespace
 
+MeshData* removeEdgesZero(float threshold, MeshData const& data) {
+    return runPass(data, [threshold](util::Mesh& mesh) {
+        if (mesh.removeZeroEdges(threshold) != 0) mesh.deleteUnusedVertices(nullptr);
+    });
+}
+
+MeshData* removeFacesZero(float threshold, MeshData const& data) {
+    return runPass(data, [threshold](util::Mesh& mesh) { mesh.removeZeroFaces(threshold, false); });
+}
+
 void freeMeshData(MeshData const* data) {
     if (data == nullptr) return;
     delete[] data->mName;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/HugePages.h"
 #include "base/StringUtils.h"
 #include "material/MaterialContainer.h"
 #include "material/Shader.h"
@@ -52,9 +53,17 @@ void textureMaterials(MeshData const& data, std::vector<util::Material>& materia
     }
 }
 
+// A host array with huge pages advised before it is first written.
+template <typename T>
+T* newArray(std::size_t count) {
+    T* array = new T[count];
+    util::adviseHugePages(array, count * sizeof(T));
+    return array;
+}
+
 template <typename T>
 T* copyArray(std::vector<T> const& values) {
-    T* array = new T[values.size()];
+    T* array = newArray<T>(values.size());
     std::copy(values.begin(), values.end(), array);
     return array;
 }
@@ -93,35 +102,34 @@ void writeTextures(util::Mesh const& mesh, MeshData& data) {
 void writeFaces(util::Mesh const& mesh, MeshData& data) {
     std::size_t indexCount = 0;
     for (util::Mesh::Polygon const& face : mesh.mFaces) indexCount += face.vertexIndices.size();
-    data.mCounts = new int[mesh.mFaces.size()];
+    data.mCounts = newArray<int>(mesh.mFaces.size());
     data.mCountCount = static_cast<int>(mesh.mFaces.size());
-    data.mIndices = new int[indexCount];
+    data.mIndices = newArray<int>(indexCount);
     data.mIndexCount = static_cast<int>(indexCount);
     bool const withUVs = !mesh.mTexCoords[0].empty();
-    std::vector<int> tcIndices;
-    if (withUVs) tcIndices.reserve(indexCount);
+    if (withUVs && indexCount > 0) {
+        data.mTCIndices = newArray<int>(indexCount);
+        data.mTCIndexCount = static_cast<int>(indexCount);
+    }
     std::size_t p = 0;
     for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
         util::Mesh::Polygon const& face = mesh.mFaces[f];
         data.mCounts[f] = static_cast<int>(face.vertexIndices.size());
-        for (std::size_t k = 0; k < face.vertexIndices.size(); ++k) {
-            data.mIndices[p++] = static_cast<int>(face.vertexIndices[k]);
+        std::vector<unsigned int> const& uvs = face.uvIndices[0];
+        for (std::size_t k = 0; k < face.vertexIndices.size(); ++k, ++p) {
+            data.mIndices[p] = static_cast<int>(face.vertexIndices[k]);
             // A face without set-0 indices in a mesh that has the set points at coordinate 0.
-            if (withUVs)
-                tcIndices.push_back(k < face.uvIndices[0].size() ? static_cast<int>(face.uvIndices[0][k]) : 0);
+            if (data.mTCIndices != nullptr)
+                data.mTCIndices[p] = k < uvs.size() ? static_cast<int>(uvs[k]) : 0;
         }
     }
     if (withUVs) {
         std::vector<util::MeshBase::TexCoord> const& uvs = mesh.mTexCoords[0];
-        data.mTexCoords = new float[2 * uvs.size()];
+        data.mTexCoords = newArray<float>(2 * uvs.size());
         data.mTCCount = static_cast<int>(2 * uvs.size());
         for (std::size_t i = 0; i < uvs.size(); ++i) {
             data.mTexCoords[2 * i] = uvs[i].u;
             data.mTexCoords[2 * i + 1] = uvs[i].v;
-        }
-        if (!tcIndices.empty()) {
-            data.mTCIndices = copyArray(tcIndices);
-            data.mTCIndexCount = static_cast<int>(tcIndices.size());
         }
     }
 }
@@ -184,7 +192,7 @@ MeshData* createMeshDataFromMesh(util::Mesh const& mesh, std::string const& mess
     RecordPtr data(new MeshData());
     if (!mesh.mName.empty()) data->mName = copyString(mesh.mName);
     writeFaces(mesh, *data);
-    data->mVertexCoords = new float[3 * mesh.mVertices.size()];
+    data->mVertexCoords = newArray<float>(3 * mesh.mVertices.size());
     data->mVCCount = static_cast<int>(3 * mesh.mVertices.size());
     for (std::size_t i = 0; i < mesh.mVertices.size(); ++i) {
         data->mVertexCoords[3 * i] = mesh.mVertices[i].x;

@@ -1,9 +1,20 @@
 #include <cstdio>
 
+#include "base/HugePages.h"
+
 #include "mesh/Mesh.h"
 #include "mesh/MeshUtils.h"
 
 namespace util {
+
+namespace {
+// Reserves a large vector's buffer and advises huge pages before the first write to it.
+template <typename T>
+void reserveAdvised(std::vector<T>& values, std::size_t count) {
+    values.reserve(count);
+    adviseHugePages(values.data(), count * sizeof(T));
+}
+}  // namespace
 
 Mesh::Mesh(char const* name, int vcCount, float const* vertexCoords, int /*indexCount*/,
            int const* indices, int countCount, int const* counts, unsigned int const* holes,
@@ -34,6 +45,7 @@ void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoor
     mName = name != nullptr ? name : "";
     if (vcCount > 2) {
         std::size_t const n = static_cast<std::size_t>(vcCount) / 3;
+        reserveAdvised(mVertices, n);
         mVertices.resize(n);
         for (std::size_t i = 0; i < n; ++i)
             mVertices[i] = Vector3<float>(vertexCoords[3 * i], vertexCoords[3 * i + 1],
@@ -42,12 +54,16 @@ void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoor
     bool const withUVs = tcIndices != nullptr;
     if (texCoords != nullptr && tcCount > 1) {
         std::size_t const n = static_cast<std::size_t>(tcCount) / 2;
+        reserveAdvised(mTexCoords[0], n);
         mTexCoords[0].resize(n);
         for (std::size_t i = 0; i < n; ++i) mTexCoords[0][i] = {texCoords[2 * i], texCoords[2 * i + 1]};
     }
 
     int illegalFaces = 0;
-    if (countCount > 0) mFaces.resize(static_cast<std::size_t>(countCount));
+    if (countCount > 0) {
+        reserveAdvised(mFaces, static_cast<std::size_t>(countCount));
+        mFaces.resize(static_cast<std::size_t>(countCount));
+    }
     std::size_t p = 0;
     for (std::size_t f = 0; f < mFaces.size(); ++f) {
         int const c = counts[f];

@@ -7,15 +7,6 @@
 
 namespace util {
 
-namespace {
-// Reserves a large vector's buffer and advises huge pages before the first write to it.
-template <typename T>
-void reserveAdvised(std::vector<T>& values, std::size_t count) {
-    values.reserve(count);
-    adviseHugePages(values.data(), count * sizeof(T));
-}
-}  // namespace
-
 Mesh::Mesh(char const* name, int vcCount, float const* vertexCoords, int /*indexCount*/,
            int const* indices, int countCount, int const* counts, unsigned int const* holes,
            int holesCount, std::vector<Material> const* materials,

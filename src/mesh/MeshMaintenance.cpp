@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <iterator>
 
+#include "base/HugePages.h"
 #include "mesh/Mesh.h"
 
 namespace util {
@@ -7,7 +9,6 @@ namespace util {
 namespace {
 constexpr unsigned int REMOVED = 0xFFFFFFFFu;
 constexpr std::size_t SHRINK_AFTER_REMOVED_FACES = 16;
-constexpr std::size_t SLACK_FRACTION = 4;  // slack of a quarter of the kept faces
 
 // A hole group with every index kept as read and as it will be renumbered.
 struct HoleGroup {
@@ -28,6 +29,15 @@ std::vector<HoleGroup> readHoleGroups(std::vector<unsigned int> const& holes) {
         ++i;
     }
     return groups;
+}
+
+// Like shrink_to_fit, but into a buffer advised for huge pages: a large face list would
+// otherwise be faulted in page by page.
+void releaseUnusedCapacity(std::vector<Mesh::Polygon>& faces) {
+    std::vector<Mesh::Polygon> compact;
+    reserveAdvised(compact, faces.size());
+    std::move(faces.begin(), faces.end(), std::back_inserter(compact));
+    faces.swap(compact);
 }
 
 void renumber(unsigned int asRead, unsigned int& renumbered, unsigned int removedFace) {
@@ -155,10 +165,7 @@ void Mesh::removeEmptyFaces(std::vector<unsigned int>* removed) {
             mHoles.push_back(HOLES_END);
         }
     }
-    // Releasing capacity moves every kept face into fresh memory, so a pass that removes a few
-    // faces from a large mesh would pay for the whole array; wait until the slack is sizeable.
-    bool const sizeableSlack = mFaces.capacity() - mFaces.size() >= mFaces.size() / SLACK_FRACTION;
-    if (removedCount >= SHRINK_AFTER_REMOVED_FACES && sizeableSlack) mFaces.shrink_to_fit();
+    if (removedCount >= SHRINK_AFTER_REMOVED_FACES) releaseUnusedCapacity(mFaces);
 }
 
 }  // namespace util

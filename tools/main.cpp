@@ -4,9 +4,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <iomanip>
 #include <iostream>
 #include <map>
-#include <optional>
 
 #include "MeshSummary.h"
 #include "ObjFile.h"
@@ -60,8 +60,6 @@ ObjContents readInput(std::string const& path, bool quiet) {
 void reportPass(CleanOptions const& options, PassCall const& call, Counts before,
                 Cleanup::MeshData const* after, double milliseconds) {
     if (options.quiet) return;
-    std::optional<Counts> const afterCounts =
-        after ? std::optional<Counts>(countsOf(*after)) : std::nullopt;
     std::string const message =
         after && after->mConversionMessage ? after->mConversionMessage : "";
     if (options.json) {
@@ -70,19 +68,23 @@ void reportPass(CleanOptions const& options, PassCall const& call, Counts before
                             {"before", {{"vertices", before.vertices}, {"faces", before.faces}}},
                             {"after", nullptr},
                             {"milliseconds", milliseconds}};
-        if (afterCounts)
-            line["after"] = {{"vertices", afterCounts->vertices}, {"faces", afterCounts->faces}};
+        if (after) {
+            Counts const counts = countsOf(*after);
+            line["after"] = {{"vertices", counts.vertices}, {"faces", counts.faces}};
+        }
         if (!message.empty()) line["message"] = message;
         std::cout << line.dump() << std::endl;
         return;
     }
     std::cout << call.name << ' ' << call.value << ": " << before.vertices << " vertices, "
               << before.faces << " faces -> ";
-    if (afterCounts)
-        std::cout << afterCounts->vertices << " vertices, " << afterCounts->faces << " faces";
-    else
+    if (after) {
+        Counts const counts = countsOf(*after);
+        std::cout << counts.vertices << " vertices, " << counts.faces << " faces";
+    } else {
         std::cout << "nothing left";
-    std::cout << ", " << milliseconds << " ms";
+    }
+    std::cout << ", " << std::fixed << std::setprecision(3) << milliseconds << " ms";
     if (!message.empty()) std::cout << " (" << message << ')';
     std::cout << std::endl;
 }
@@ -127,7 +129,7 @@ CLI::Validator passValueValidator(Pass const& pass) {
                 return std::string(e.what());
             }
         },
-        pass.valueName);
+        "");
 }
 
 // Passes run in command-line order, a pass named twice runs twice; naming none runs them all
@@ -148,12 +150,13 @@ std::vector<PassCall> passCalls(std::map<CLI::Option const*, Pass const*> const&
 
 int run(int argc, char** argv) {
     CLI::App app("Runs the toolbox cleanup passes on OBJ mesh files.", "toolbox");
+    app.footer("Exit codes: 0 done, 1 file error, 2 bad arguments, 3 a pass left no mesh.");
     app.require_subcommand(1);
 
     CLI::App* const clean = app.add_subcommand(
-        "clean", "Read IN (default: the bundled building), run the passes in the order given "
-                 "(default: all), print one line per pass and write OUT. Exit codes: 1 file "
-                 "error, 2 bad arguments, 3 a pass left no mesh.");
+        "clean", "Run cleanup passes on IN in the order given and write the result to OUT.");
+    clean->footer("Without IN the bundled building is read; without pass options every pass runs "
+                  "with its default; without -o nothing is written.");
     CleanOptions cleanOptions;
     clean->add_option("IN", cleanOptions.input, "input OBJ file");
     clean->add_option("-o,--output", cleanOptions.output, "output OBJ file (and its MTL)");
@@ -162,7 +165,8 @@ int run(int argc, char** argv) {
     std::map<CLI::Option const*, Pass const*> passOptions;
     for (Pass const& pass : cleanupPasses()) {
         CLI::Option* const option =
-            clean->add_option("--" + pass.name, pass.help + " (default " + pass.defaultValue + ")")
+            clean->add_option("--" + pass.name)
+                ->description(pass.help + " (default " + pass.defaultValue + ")")
                 ->type_name(pass.valueName)
                 ->expected(1)
                 ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)

@@ -13,14 +13,14 @@ namespace util::tool {
 // points into these vectors: it is valid until the next change here and is never passed to
 // Cleanup::freeMeshData.
 struct MeshRecord {
-    std::string name;                                // empty: no name
-    std::vector<float> vertexCoords;                 // x y z per vertex
-    std::vector<int> indices;                        // vertex indices, face after face
-    std::vector<int> counts;                         // corners per face
-    std::vector<float> texCoords;                    // u v per coordinate; empty: no UV set
-    std::vector<int> texCoordIndices;                // parallel to indices when texCoords is set
+    std::string name;                                  // empty: no name
+    std::vector<float> vertexCoords;                   // x y z per vertex
+    std::vector<int> indices;                          // vertex indices, face after face
+    std::vector<int> counts;                           // corners per face
+    std::vector<float> texCoords;                      // u v per coordinate; empty: no UV set
+    std::vector<int> texCoordIndices;                  // parallel to indices when texCoords is set
     std::vector<std::optional<std::string>> textures;  // name per range; nullopt: untextured
-    std::vector<unsigned int> textureStartFaces;     // first face of each range
+    std::vector<unsigned int> textureStartFaces;       // first face of each range
 
     Cleanup::MeshData view();
 

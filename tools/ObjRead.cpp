@@ -1,7 +1,6 @@
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <tiny_obj_loader.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -93,7 +92,7 @@ public:
 private:
     enum Kind { VERTEX, TEXCOORD, NORMAL };
     static constexpr std::array<char const*, 3> KIND_NAMES{"vertex", "texture coordinate",
-                                                            "normal"};
+                                                           "normal"};
     struct ForwardReference {
         long index;
         Kind kind;
@@ -127,7 +126,8 @@ private:
 
     void checkFace(std::size_t line, std::vector<std::string_view> const& tokens) {
         std::size_t const corners = tokens.size() - 1;
-        if (corners < 3) fail(line, "a face needs at least 3 corners, found " + std::to_string(corners));
+        if (corners < 3)
+            fail(line, "a face needs at least 3 corners, found " + std::to_string(corners));
         if (corners > MAX_FACE_CORNERS)
             fail(line, "faces of more than " + std::to_string(MAX_FACE_CORNERS) +
                            " corners are not supported, found " + std::to_string(corners));
@@ -142,9 +142,8 @@ private:
         for (;;) {
             std::size_t const slash = corner.find('/', start);
             if (partCount == parts.size()) fail(line, badCorner(corner));
-            parts[partCount++] = corner.substr(start, slash == std::string_view::npos
-                                                          ? slash
-                                                          : slash - start);
+            parts[partCount++] =
+                corner.substr(start, slash == std::string_view::npos ? slash : slash - start);
             if (slash == std::string_view::npos) break;
             start = slash + 1;
         }
@@ -193,7 +192,8 @@ std::vector<std::string> splitMessages(std::string const& path, std::string cons
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line))
-        if (line.find_first_not_of(" \t.") != std::string::npos) messages.push_back(path + ": " + line);
+        if (line.find_first_not_of(" \t.") != std::string::npos)
+            messages.push_back(path + ": " + line);
     return messages;
 }
 
@@ -237,7 +237,8 @@ MeshRecord toRecord(tinyobj::ObjReader const& reader) {
         }
     }
     if (mesh.texCoords.empty()) mesh.texCoordIndices.clear();
-    if (!mesh.texCoords.empty() && usedMissingTexCoord) mesh.texCoords.insert(mesh.texCoords.end(), {0.0f, 0.0f});
+    if (!mesh.texCoords.empty() && usedMissingTexCoord)
+        mesh.texCoords.insert(mesh.texCoords.end(), {0.0f, 0.0f});
     return mesh;
 }
 }  // namespace
@@ -254,7 +255,8 @@ ObjContents readObj(std::string const& path) {
     }
     // Errors of a successful parse come from the MTL file; the geometry is still good.
     std::vector<std::string> warnings = splitMessages(path, reader.Warning());
-    for (std::string& error : splitMessages(path, reader.Error())) warnings.push_back(std::move(error));
+    for (std::string& error : splitMessages(path, reader.Error()))
+        warnings.push_back(std::move(error));
     return {toRecord(reader), std::move(warnings)};
 }
 

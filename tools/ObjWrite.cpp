@@ -17,8 +17,8 @@ std::vector<TextureRange> textureRanges(Cleanup::MeshData const& data) {
     if (data.mTextures == nullptr || data.mTexturesCount <= 0) return {};
     std::vector<TextureRange> ranges;
     for (int i = 0; i < data.mTexturesCount; ++i)
-        ranges.push_back({data.mTexturesStartFaces ? data.mTexturesStartFaces[i] : 0u,
-                          data.mTextures[i]});
+        ranges.push_back(
+            {data.mTexturesStartFaces ? data.mTexturesStartFaces[i] : 0u, data.mTextures[i]});
     // The library reports a mesh without materials as one untextured range.
     if (ranges.size() == 1 && ranges[0].texture == nullptr) return {};
     return ranges;
@@ -92,15 +92,18 @@ private:
 
     // A record from a faulty pass must not turn into a file that other programs misread.
     void writeCorner(int corner) {
-        int const vertex = checkedIndex(mData.mIndices, mData.mIndexCount, corner, mData.mVCCount / 3);
+        int const vertex =
+            checkedIndex(mData.mIndices, mData.mIndexCount, corner, mData.mVCCount / 3);
         mOut << ' ' << vertex + 1;
         if (!hasTexCoords()) return;
-        mOut << '/' << checkedIndex(mData.mTCIndices, mData.mTCIndexCount, corner, mData.mTCCount / 2) + 1;
+        mOut << '/'
+             << checkedIndex(mData.mTCIndices, mData.mTCIndexCount, corner, mData.mTCCount / 2) + 1;
     }
 
     int checkedIndex(int const* indices, int indexCount, int corner, int limit) const {
         if (corner >= indexCount || indices[corner] < 0 || indices[corner] >= limit)
-            throw std::runtime_error("cannot write " + mPath + ": the mesh has a bad index at corner " +
+            throw std::runtime_error("cannot write " + mPath +
+                                     ": the mesh has a bad index at corner " +
                                      std::to_string(corner));
         return indices[corner];
     }

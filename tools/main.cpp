@@ -1,12 +1,11 @@
 // toolbox: runs the library's cleanup passes on OBJ files from a shell or a script.
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
-
 #include <chrono>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <map>
+#include <nlohmann/json.hpp>
 
 #include "MeshSummary.h"
 #include "ObjFile.h"
@@ -31,7 +30,8 @@ struct Counts {
 };
 
 Counts countsOf(Cleanup::MeshData const& data) {
-    return {static_cast<std::size_t>(data.mVCCount / 3), static_cast<std::size_t>(data.mCountCount)};
+    return {static_cast<std::size_t>(data.mVCCount / 3),
+            static_cast<std::size_t>(data.mCountCount)};
 }
 
 // Next to a relocated binary first, then the source tree it was built from, so that the default
@@ -53,15 +53,15 @@ std::string defaultInputPath() {
 ObjContents readInput(std::string const& path, bool quiet) {
     ObjContents contents = readObj(path);
     if (!quiet)
-        for (std::string const& warning : contents.warnings) std::cerr << "toolbox: warning: " << warning << '\n';
+        for (std::string const& warning : contents.warnings)
+            std::cerr << "toolbox: warning: " << warning << '\n';
     return contents;
 }
 
 void reportPass(CleanOptions const& options, PassCall const& call, Counts before,
                 Cleanup::MeshData const* after, double milliseconds) {
     if (options.quiet) return;
-    std::string const message =
-        after && after->mConversionMessage ? after->mConversionMessage : "";
+    std::string const message = after && after->mConversionMessage ? after->mConversionMessage : "";
     if (options.json) {
         nlohmann::json line{{"pass", call.name},
                             {"value", call.value},
@@ -155,8 +155,9 @@ int run(int argc, char** argv) {
 
     CLI::App* const clean = app.add_subcommand(
         "clean", "Run cleanup passes on IN in the order given and write the result to OUT.");
-    clean->footer("Without IN the bundled building is read; without pass options every pass runs "
-                  "with its default; without -o nothing is written.");
+    clean->footer(
+        "Without IN the bundled building is read; without pass options every pass runs "
+        "with its default; without -o nothing is written.");
     CleanOptions cleanOptions;
     clean->add_option("IN", cleanOptions.input, "input OBJ file");
     clean->add_option("-o,--output", cleanOptions.output, "output OBJ file (and its MTL)");

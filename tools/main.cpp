@@ -34,16 +34,13 @@ Counts countsOf(Cleanup::MeshData const& data) {
             static_cast<std::size_t>(data.mCountCount)};
 }
 
-// Next to a relocated binary first, then the source tree it was built from, so that the default
+// Beside a relocated binary first, then the source tree it was built from, so that the default
 // run works from any working directory.
 std::string defaultInputPath() {
     std::vector<std::filesystem::path> candidates;
     std::error_code error;
     std::filesystem::path const executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        candidates.push_back(executable.parent_path() / "../share/toolbox" / DEFAULT_INPUT);
-        candidates.push_back(executable.parent_path() / "../data" / DEFAULT_INPUT);
-    }
+    if (!error) candidates.push_back(executable.parent_path() / "../data" / DEFAULT_INPUT);
     candidates.push_back(std::filesystem::path(TOOLBOX_DATA_DIR) / DEFAULT_INPUT);
     for (std::filesystem::path const& candidate : candidates)
         if (std::filesystem::exists(candidate, error)) return candidate.lexically_normal().string();

@@ -1,0 +1,206 @@
+#include "cleanup/MeshDataConversion.h"
+
+#include <cstring>
+
+#include "base/StringUtils.h"
+#include "material/MaterialContainer.h"
+#include "material/Shader.h"
+#include "material/SimpleTexture.h"
+#include "mesh/HoleUtils.h"
+
+namespace Cleanup {
+
+namespace {
+wchar_t const* const TEXTURE_KEY = L"texture";
+
+struct RecordDeleter {
+    void operator()(MeshData* data) const { freeMeshData(data); }
+};
+using RecordPtr = std::unique_ptr<MeshData, RecordDeleter>;
+
+bool indicesInRange(int const* indices, long long count, long long limit) {
+    for (long long i = 0; i < count; ++i)
+        if (indices[i] < 0 || indices[i] >= limit) return false;
+    return true;
+}
+
+// A textured range gets its own texture object, so equal names still give unequal materials.
+util::Material texturedMaterial(util::Shader const& schema, unsigned long key, char const* name) {
+    util::Material material(schema);
+    util::detail::MaterialContainer container(material.getContainer());
+    std::shared_ptr<util::Texture const> const texture = std::make_shared<util::SimpleTexture>(
+        util::StringUtils::toOSWideFromOSNarrow(name), 1u, 1u, util::TextureUtils::PixelFormat(4),
+        new unsigned char[4]());
+    container.set(key, texture);
+    container.set(key, std::wstring());
+    material.setContainer(container);
+    return material;
+}
+
+void textureMaterials(MeshData const& data, std::vector<util::Material>& materials,
+                      std::vector<unsigned int>& startFaces) {
+    util::Shader schema(L"cleanupShader");
+    unsigned long const key = schema.addKey(TEXTURE_KEY, util::SKT_TEXTURE, 1);
+    auto const count = static_cast<std::size_t>(data.mTexturesCount);
+    materials.reserve(count);
+    startFaces.assign(count, 0u);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (data.mTexturesStartFaces != nullptr) startFaces[i] = data.mTexturesStartFaces[i];
+        if (data.mTextures[i] == nullptr)
+            materials.emplace_back(util::Shader::getDefault());
+        else
+            materials.push_back(texturedMaterial(schema, key, data.mTextures[i]));
+    }
+}
+
+template <typename T>
+T* copyArray(std::vector<T> const& values) {
+    T* array = new T[values.size()];
+    std::copy(values.begin(), values.end(), array);
+    return array;
+}
+
+char* copyString(std::string const& text) {
+    char* result = new char[text.size() + 1];
+    std::memcpy(result, text.c_str(), text.size() + 1);
+    return result;
+}
+
+// Null when the material's schema has no texture key or the texture has no URI.
+char* textureName(util::Material const& material) {
+    util::detail::ShaderContainer const& schema = material.getShader().getContainer();
+    if (!schema.hasKey(TEXTURE_KEY)) return nullptr;
+    std::shared_ptr<util::Texture const> const texture =
+        material.getTexture(schema.getKey(TEXTURE_KEY));
+    if (!texture || texture->getURI().empty()) return nullptr;
+    return copyString(util::StringUtils::toUTF8FromUTF16(texture->getURI()));
+}
+
+void writeTextures(util::Mesh const& mesh, MeshData& data) {
+    if (!mesh.mFaceMaterials.empty() && !mesh.mTexCoords[0].empty()) {
+        std::size_t const count = mesh.mFaceMaterials.size();
+        data.mTextures = new char*[count]();
+        data.mTexturesCount = static_cast<int>(count);
+        data.mTexturesStartFaces = copyArray(mesh.mFaceMaterialStartIndices);
+        data.mTexturesStartFacesCount = static_cast<int>(mesh.mFaceMaterialStartIndices.size());
+        for (std::size_t i = 0; i < count; ++i) data.mTextures[i] = textureName(mesh.mFaceMaterials[i]);
+        return;
+    }
+    data.mTextures = new char*[1]();
+    data.mTexturesCount = 1;
+    data.mTextures[0] = textureName(mesh.mDefaultMaterial);
+}
+
+void writeFaces(util::Mesh const& mesh, MeshData& data) {
+    std::size_t indexCount = 0;
+    for (util::Mesh::Polygon const& face : mesh.mFaces) indexCount += face.vertexIndices.size();
+    data.mCounts = new int[mesh.mFaces.size()];
+    data.mCountCount = static_cast<int>(mesh.mFaces.size());
+    data.mIndices = new int[indexCount];
+    data.mIndexCount = static_cast<int>(indexCount);
+    bool const withUVs = !mesh.mTexCoords[0].empty();
+    std::vector<int> tcIndices;
+    if (withUVs) tcIndices.reserve(indexCount);
+    std::size_t p = 0;
+    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
+        util::Mesh::Polygon const& face = mesh.mFaces[f];
+        data.mCounts[f] = static_cast<int>(face.vertexIndices.size());
+        for (std::size_t k = 0; k < face.vertexIndices.size(); ++k) {
+            data.mIndices[p++] = static_cast<int>(face.vertexIndices[k]);
+            // A face without set-0 indices in a mesh that has the set points at coordinate 0.
+            if (withUVs)
+                tcIndices.push_back(k < face.uvIndices[0].size() ? static_cast<int>(face.uvIndices[0][k]) : 0);
+        }
+    }
+    if (withUVs) {
+        std::vector<util::MeshBase::TexCoord> const& uvs = mesh.mTexCoords[0];
+        data.mTexCoords = new float[2 * uvs.size()];
+        data.mTCCount = static_cast<int>(2 * uvs.size());
+        for (std::size_t i = 0; i < uvs.size(); ++i) {
+            data.mTexCoords[2 * i] = uvs[i].u;
+            data.mTexCoords[2 * i + 1] = uvs[i].v;
+        }
+        if (!tcIndices.empty()) {
+            data.mTCIndices = copyArray(tcIndices);
+            data.mTCIndexCount = static_cast<int>(tcIndices.size());
+        }
+    }
+}
+}  // namespace
+
+bool isReadableMeshData(MeshData const& data) {
+    if (data.mVCCount < 0 || data.mIndexCount < 0 || data.mTCCount < 0 || data.mTCIndexCount < 0 ||
+        data.mCountCount < 0 || data.mTexturesCount < 0 || data.mTexturesStartFacesCount < 0 ||
+        data.mHolesCount < 0)
+        return false;
+    if (data.mVCCount > 0 && data.mVertexCoords == nullptr) return false;
+    if (data.mCountCount > 0 && data.mCounts == nullptr) return false;
+    long long indexSum = 0;
+    for (int f = 0; f < data.mCountCount; ++f) {
+        if (data.mCounts[f] < 0) return false;
+        indexSum += data.mCounts[f];
+    }
+    if (indexSum > data.mIndexCount) return false;
+    if (indexSum > 0 && data.mIndices == nullptr) return false;
+    if (!indicesInRange(data.mIndices, indexSum, data.mVCCount / 3)) return false;
+    if (data.mTexCoords != nullptr) {
+        if (indexSum > 0 && data.mTCIndices == nullptr) return false;
+        if (data.mTCIndexCount < indexSum) return false;
+        if (!indicesInRange(data.mTCIndices, indexSum, data.mTCCount / 2)) return false;
+    }
+    if (data.mTexturesCount > 0 && data.mTextures == nullptr) return false;
+    if (data.mTexturesStartFaces != nullptr && data.mTexturesStartFacesCount < data.mTexturesCount)
+        return false;
+    if (data.mHolesCount > 0 && data.mHoles == nullptr) return false;
+    return true;
+}
+
+std::unique_ptr<util::Mesh> createMeshFromMeshData(MeshData const& data, std::string& message) {
+    if (data.mVCCount == 0 || data.mVertexCoords == nullptr) return nullptr;
+    if (!isReadableMeshData(data)) return nullptr;
+    std::unique_ptr<util::Mesh> mesh;
+    if (data.mTexCoords == nullptr) {
+        mesh = std::make_unique<util::Mesh>(data.mName, data.mVCCount, data.mVertexCoords,
+                                            data.mIndexCount, data.mIndices, data.mCountCount,
+                                            data.mCounts, data.mHoles, data.mHolesCount, nullptr,
+                                            nullptr, &message);
+    } else {
+        std::vector<util::Material> materials;
+        std::vector<unsigned int> startFaces;
+        bool const textured = data.mTexturesCount >= 1;
+        if (textured) textureMaterials(data, materials, startFaces);
+        mesh = std::make_unique<util::Mesh>(
+            data.mName, data.mVCCount, data.mVertexCoords, data.mIndexCount, data.mIndices,
+            data.mTCCount, data.mTexCoords, data.mTCIndices, data.mCountCount, data.mCounts,
+            data.mHoles, data.mHolesCount, textured ? &materials : nullptr,
+            textured ? &startFaces : nullptr, &message);
+    }
+    std::vector<unsigned int> sanitized;
+    util::HoleUtils::removeIllegalHolesStructureEntries(mesh->mHoles.data(), mesh->mHoles.size(),
+                                                        mesh->mFaces.size(), sanitized, true);
+    mesh->mHoles.swap(sanitized);
+    return mesh;
+}
+
+MeshData* createMeshDataFromMesh(util::Mesh const& mesh, std::string const& message) {
+    if (mesh.mVertices.empty() || mesh.mFaces.empty()) return nullptr;
+    RecordPtr data(new MeshData());
+    if (!mesh.mName.empty()) data->mName = copyString(mesh.mName);
+    writeFaces(mesh, *data);
+    data->mVertexCoords = new float[3 * mesh.mVertices.size()];
+    data->mVCCount = static_cast<int>(3 * mesh.mVertices.size());
+    for (std::size_t i = 0; i < mesh.mVertices.size(); ++i) {
+        data->mVertexCoords[3 * i] = mesh.mVertices[i].x;
+        data->mVertexCoords[3 * i + 1] = mesh.mVertices[i].y;
+        data->mVertexCoords[3 * i + 2] = mesh.mVertices[i].z;
+    }
+    if (!mesh.mHoles.empty()) {
+        data->mHoles = copyArray(mesh.mHoles);
+        data->mHolesCount = static_cast<int>(mesh.mHoles.size());
+    }
+    writeTextures(mesh, *data);
+    if (!message.empty()) data->mConversionMessage = copyString(message);
+    return data.release();
+}
+
+}  // namespace Cleanup

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cleanup/Cleanup.h"
+#include "mesh/Mesh.h"
+
+namespace Cleanup {
+
+// Checks everything the inbound conversion reads: counts, array presence, index ranges. A record
+// that fails converts to no mesh instead of being read outside its arrays.
+bool isReadableMeshData(MeshData const& data);
+
+// Record -> mesh, with texture names as face-range materials and the holes structure repaired.
+// Null for a record without vertices or one that fails isReadableMeshData. Dropped faces are
+// reported in message. The record is only read.
+std::unique_ptr<util::Mesh> createMeshFromMeshData(MeshData const& data, std::string& message);
+
+// Mesh -> new record owned by the caller (release with freeMeshData); null when the mesh has no
+// vertices or no faces. A non-empty message becomes mConversionMessage.
+MeshData* createMeshDataFromMesh(util::Mesh const& mesh, std::string const& message);
+
+}  // namespace Cleanup

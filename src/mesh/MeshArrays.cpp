@@ -1,0 +1,92 @@
+#include <cstdio>
+
+#include "mesh/Mesh.h"
+#include "mesh/MeshUtils.h"
+
+namespace util {
+
+Mesh::Mesh(char const* name, int vcCount, float const* vertexCoords, int /*indexCount*/,
+           int const* indices, int countCount, int const* counts, unsigned int const* holes,
+           int holesCount, std::vector<Material> const* materials,
+           std::vector<unsigned int> const* startIndices, std::string* message)
+    : mTexCoords(UV_SET_COUNT), mDefaultMaterial(Shader::getDefault()) {
+    initFromArrays(name, vcCount, vertexCoords, indices, 0, nullptr, nullptr, countCount, counts,
+                   holes, holesCount, materials, startIndices, message);
+}
+
+Mesh::Mesh(char const* name, int vcCount, float const* vertexCoords, int /*indexCount*/,
+           int const* indices, int tcCount, float const* texCoords, int const* tcIndices,
+           int countCount, int const* counts, unsigned int const* holes, int holesCount,
+           std::vector<Material> const* materials, std::vector<unsigned int> const* startIndices,
+           std::string* message)
+    : mTexCoords(UV_SET_COUNT), mDefaultMaterial(Shader::getDefault()) {
+    initFromArrays(name, vcCount, vertexCoords, indices, tcCount, texCoords, tcIndices,
+                   countCount, counts, holes, holesCount, materials, startIndices, message);
+}
+
+// The per-face counts alone decide how many indices are read; the index counts are not used.
+void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoords,
+                          int const* indices, int tcCount, float const* texCoords,
+                          int const* tcIndices, int countCount, int const* counts,
+                          unsigned int const* holes, int holesCount,
+                          std::vector<Material> const* materials,
+                          std::vector<unsigned int> const* startIndices, std::string* message) {
+    mName = name != nullptr ? name : "";
+    if (vcCount > 2) {
+        std::size_t const n = static_cast<std::size_t>(vcCount) / 3;
+        mVertices.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            mVertices[i] = Vector3<float>(vertexCoords[3 * i], vertexCoords[3 * i + 1],
+                                          vertexCoords[3 * i + 2]);
+    }
+    bool const withUVs = tcIndices != nullptr;
+    if (texCoords != nullptr && tcCount > 1) {
+        std::size_t const n = static_cast<std::size_t>(tcCount) / 2;
+        mTexCoords[0].resize(n);
+        for (std::size_t i = 0; i < n; ++i) mTexCoords[0][i] = {texCoords[2 * i], texCoords[2 * i + 1]};
+    }
+
+    int illegalFaces = 0;
+    if (countCount > 0) mFaces.resize(static_cast<std::size_t>(countCount));
+    std::size_t p = 0;
+    for (std::size_t f = 0; f < mFaces.size(); ++f) {
+        int const c = counts[f];
+        if (c < 3) {
+            ++illegalFaces;  // left with empty lists, removed below
+            if (c > 0) p += static_cast<std::size_t>(c);
+            continue;
+        }
+        Polygon& face = mFaces[f];
+        face.vertexIndices.resize(static_cast<std::size_t>(c));
+        for (int k = 0; k < c; ++k) face.vertexIndices[k] = static_cast<unsigned int>(indices[p + k]);
+        if (withUVs) {
+            face.uvIndices[0].resize(static_cast<std::size_t>(c));
+            for (int k = 0; k < c; ++k) face.uvIndices[0][k] = static_cast<unsigned int>(tcIndices[p + k]);
+        }
+        MeshUtils::calcPolyNormal(mVertices, &face.vertexIndices, face.faceNormal);
+        p += static_cast<std::size_t>(c);
+    }
+
+    if (holes != nullptr && holesCount > 0) mHoles.assign(holes, holes + holesCount);
+
+    if (materials != nullptr && !materials->empty()) {
+        mDefaultMaterial = materials->front();
+        if (materials->size() >= 2 && startIndices != nullptr) {
+            mFaceMaterials = *materials;
+            mFaceMaterialStartIndices = *startIndices;
+        }
+    }
+
+    if (illegalFaces > 0) {
+        removeEmptyFaces(nullptr);
+        deleteUnusedVertices(nullptr);
+        if (message != nullptr) {
+            char count[16];
+            std::snprintf(count, sizeof(count), "%d", illegalFaces);
+            *message = std::string("Constructing Mesh from array : ") + count +
+                       " illegal faces (<3 vertices) were ignored.";
+        }
+    }
+}
+
+}  // namespace util

@@ -1,0 +1,7 @@
+#include "mesh/MeshBase.h"
+
+namespace util {
+
+MeshBase::~MeshBase() = default;
+
+}  // namespace util

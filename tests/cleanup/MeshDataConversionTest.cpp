@@ -1,0 +1,276 @@
+#include "cleanup/MeshDataConversion.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <sstream>
+
+#include "support/MeshBuilders.h"
+
+namespace Cleanup {
+namespace {
+
+using util::test::RecordBuilder;
+
+struct RecordDeleter {
+    void operator()(MeshData* data) const { freeMeshData(data); }
+};
+using Record = std::unique_ptr<MeshData, RecordDeleter>;
+
+Record roundTrip(MeshData const& input, std::string* messageOut = nullptr) {
+    std::string message;
+    std::unique_ptr<util::Mesh> mesh = createMeshFromMeshData(input, message);
+    if (messageOut != nullptr) *messageOut = message;
+    if (!mesh) return nullptr;
+    return Record(createMeshDataFromMesh(*mesh, message));
+}
+
+// A triangle and a quad sharing an edge, with UV set 0.
+RecordBuilder texturedStrip() {
+    RecordBuilder b;
+    for (float x : {0.0f, 1.0f, 2.0f}) {
+        b.addVertex(x, 0, 0);
+        b.addVertex(x, 1, 0);
+    }
+    b.addFace({0, 2, 1});
+    b.addFace({2, 4, 5, 3});
+    b.texCoords = {0, 0, 1, 0, 1, 1, 0, 1};
+    b.tcIndices = {0, 1, 3, 0, 1, 2, 3};
+    b.withTexCoords = true;
+    return b;
+}
+
+std::vector<int> ints(int const* values, int count) { return {values, values + count}; }
+
+TEST(MeshDataConversionTest, RoundTripKeepsGeometryUVsAndName) {
+    RecordBuilder b = texturedStrip();
+    char name[] = "strip";
+    MeshData input = b.record();
+    input.mName = name;
+    Record const out = roundTrip(input);
+    ASSERT_TRUE(out);
+    EXPECT_STREQ(out->mName, "strip");
+    EXPECT_EQ(std::vector<float>(out->mVertexCoords, out->mVertexCoords + out->mVCCount), b.coords);
+    EXPECT_EQ(ints(out->mIndices, out->mIndexCount), b.indices);
+    EXPECT_EQ(ints(out->mCounts, out->mCountCount), b.counts);
+    EXPECT_EQ(std::vector<float>(out->mTexCoords, out->mTexCoords + out->mTCCount), b.texCoords);
+    EXPECT_EQ(ints(out->mTCIndices, out->mTCIndexCount), b.tcIndices);
+    EXPECT_EQ(out->mHoles, nullptr);
+    EXPECT_EQ(out->mHolesCount, 0);
+    EXPECT_EQ(out->mConversionMessage, nullptr);
+    ASSERT_EQ(out->mTexturesCount, 1);  // always at least one texture entry
+    EXPECT_EQ(out->mTextures[0], nullptr);
+    EXPECT_EQ(out->mTexturesStartFaces, nullptr);
+}
+
+TEST(MeshDataConversionTest, SurplusCoordinatesAreIgnored) {
+    RecordBuilder b;
+    b.coords = {0, 0, 0, 1, 0, 0, 0, 1, 0, 7};
+    b.addFace({0, 1, 2});
+    Record const out = roundTrip(b.record());
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->mVCCount, 9);
+    EXPECT_EQ(out->mName, nullptr);
+}
+
+TEST(MeshDataConversionTest, FacesWithFewerThanThreeCornersAreDroppedAndReported) {
+    RecordBuilder b;
+    for (int i = 0; i < 7; ++i) b.addVertex(static_cast<float>(i), static_cast<float>(i * i), 0);
+    b.addFace({0, 1, 2});
+    b.addFace({5, 6});  // only vertices 5 and 6 use this face
+    b.addFace({0, 2, 3, 4});
+    std::string message;
+    Record const out = roundTrip(b.record(), &message);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->mCountCount, 2);
+    EXPECT_EQ(out->mVCCount, 15);
+    EXPECT_EQ(ints(out->mIndices, out->mIndexCount), (std::vector<int>{0, 1, 2, 0, 2, 3, 4}));
+    EXPECT_STREQ(out->mConversionMessage,
+                 "Constructing Mesh from array : 1 illegal faces (<3 vertices) were ignored.");
+}
+
+TEST(MeshDataConversionTest, NoVerticesOrNoFacesGiveNoRecord) {
+    RecordBuilder b;
+    EXPECT_FALSE(roundTrip(b.record()));
+    b.addVertex(0, 0, 0);
+    b.addVertex(1, 0, 0);
+    b.addFace({0, 1});
+    EXPECT_FALSE(roundTrip(b.record()));  // the only face is dropped
+}
+
+TEST(MeshDataConversionTest, HolesSurviveAndAreSanitised) {
+    RecordBuilder b;
+    std::vector<util::Vector3<float>> vertices;
+    auto const outer = util::test::addSquare(vertices, 0, 0, 10, 10);
+    auto const hole = util::test::addSquare(vertices, 2, 2, 4, 4, true);
+    for (auto const& v : vertices) b.addVertex(v.x, v.y, v.z);
+    b.counts = {4, 4};
+    b.indices.assign(outer.begin(), outer.end());
+    b.indices.insert(b.indices.end(), hole.begin(), hole.end());
+    b.holes = {0, 1, 1, 0, 7, util::Mesh::HOLES_END};
+    Record const out = roundTrip(b.record());
+    ASSERT_TRUE(out);
+    EXPECT_EQ(std::vector<unsigned int>(out->mHoles, out->mHoles + out->mHolesCount),
+              (std::vector<unsigned int>{0, 1, util::Mesh::HOLES_END}));
+}
+
+TEST(MeshDataConversionTest, TextureNamesBecomeRangesAndComeBack) {
+    RecordBuilder b;
+    for (int f = 0; f < 8; ++f) {
+        b.addVertex(static_cast<float>(f), 0, 0);
+        b.addVertex(static_cast<float>(f) + 1, 0, 0);
+        b.addVertex(static_cast<float>(f), 1, 0);
+        b.addFace({3 * f, 3 * f + 1, 3 * f + 2});
+    }
+    b.texCoords = {0, 0};
+    b.tcIndices.assign(24, 0);
+    b.withTexCoords = true;
+    char a[] = "A.png";
+    char bName[] = "B \xC3\xA9.png";  // bytes widen one by one and come back as UTF-8
+    b.textures = {a, nullptr, bName};
+    b.startFaces = {0, 2, 5};
+    b.withStartFaces = true;
+    Record const out = roundTrip(b.record());
+    ASSERT_TRUE(out);
+    ASSERT_EQ(out->mTexturesCount, 3);
+    EXPECT_STREQ(out->mTextures[0], "A.png");
+    EXPECT_EQ(out->mTextures[1], nullptr);
+    EXPECT_STREQ(out->mTextures[2], "B \xC3\x83\xC2\xA9.png");
+    ASSERT_EQ(out->mTexturesStartFacesCount, 3);
+    EXPECT_EQ(std::vector<unsigned int>(out->mTexturesStartFaces, out->mTexturesStartFaces + 3),
+              (std::vector<unsigned int>{0, 2, 5}));
+}
+
+TEST(MeshDataConversionTest, SingleTextureBecomesTheDefaultMaterial) {
+    RecordBuilder b = texturedStrip();
+    char name[] = "wall.jpg";
+    b.textures = {name};
+    std::string message;
+    std::unique_ptr<util::Mesh> const mesh = createMeshFromMeshData(b.record(), message);
+    ASSERT_TRUE(mesh);
+    EXPECT_TRUE(mesh->mFaceMaterials.empty());
+    EXPECT_NE(mesh->mDefaultMaterial, util::Material(util::Shader::getDefault()));
+    Record const out(createMeshDataFromMesh(*mesh, message));
+    ASSERT_EQ(out->mTexturesCount, 1);
+    EXPECT_STREQ(out->mTextures[0], "wall.jpg");
+    EXPECT_EQ(out->mTexturesStartFaces, nullptr);
+    EXPECT_EQ(out->mTexturesStartFacesCount, 0);
+}
+
+TEST(MeshDataConversionTest, SameNameInTwoRangesGivesUnequalMaterials) {
+    RecordBuilder b = texturedStrip();
+    char name[] = "same.png";
+    b.textures = {name, name};
+    b.startFaces = {0, 1};
+    b.withStartFaces = true;
+    std::string message;
+    std::unique_ptr<util::Mesh> const mesh = createMeshFromMeshData(b.record(), message);
+    ASSERT_EQ(mesh->mFaceMaterials.size(), 2u);
+    EXPECT_NE(mesh->mFaceMaterials[0], mesh->mFaceMaterials[1]);
+}
+
+TEST(MeshDataConversionTest, TexturesAreIgnoredWithoutTexCoordsAndStartAtZeroWithoutStarts) {
+    RecordBuilder b = texturedStrip();
+    char a[] = "A";
+    char c[] = "C";
+    b.textures = {a, c};
+    b.withTexCoords = false;
+    Record const plain = roundTrip(b.record());
+    ASSERT_EQ(plain->mTexturesCount, 1);
+    EXPECT_EQ(plain->mTextures[0], nullptr);
+    EXPECT_EQ(plain->mTexCoords, nullptr);
+    EXPECT_EQ(plain->mTCIndices, nullptr);
+
+    b.withTexCoords = true;
+    std::string message;
+    std::unique_ptr<util::Mesh> const mesh = createMeshFromMeshData(b.record(), message);
+    EXPECT_EQ(mesh->mFaceMaterialStartIndices, (std::vector<unsigned int>{0, 0}));
+}
+
+TEST(MeshDataConversionTest, UVSetsOtherThanZeroAreNotWritten) {
+    RecordBuilder b = texturedStrip();
+    b.withTexCoords = false;
+    std::string message;
+    std::unique_ptr<util::Mesh> mesh = createMeshFromMeshData(b.record(), message);
+    mesh->mTexCoords[1] = {{0.5f, 0.5f}};
+    Record const out(createMeshDataFromMesh(*mesh, message));
+    EXPECT_EQ(out->mTexCoords, nullptr);
+    EXPECT_EQ(out->mTCIndices, nullptr);
+}
+
+TEST(MeshDataConversionTest, NonFiniteCoordinatesAreKept) {
+    RecordBuilder b;
+    float const nan = std::numeric_limits<float>::quiet_NaN();
+    b.coords = {0, 0, 0, nan, 0, 0, 0, std::numeric_limits<float>::infinity(), 0};
+    b.addFace({0, 1, 2});
+    Record const out = roundTrip(b.record());
+    ASSERT_TRUE(out);
+    EXPECT_TRUE(std::isnan(out->mVertexCoords[3]));
+    EXPECT_TRUE(std::isinf(out->mVertexCoords[7]));
+}
+
+// Each mutation breaks one promise the conversion would otherwise read beyond.
+TEST(MeshDataValidationTest, UnreadableRecordsConvertToNoMesh) {
+    std::vector<std::function<void(MeshData&)>> const defects{
+        [](MeshData& d) { d.mVCCount = -3; },
+        [](MeshData& d) { d.mCountCount = -1; },
+        [](MeshData& d) { d.mCounts[0] = -3; },
+        [](MeshData& d) { d.mIndexCount = 5; },  // counts sum to 7
+        [](MeshData& d) { d.mIndices[4] = 6; },   // 6 vertices: 0..5
+        [](MeshData& d) { d.mIndices[0] = -1; },
+        [](MeshData& d) { d.mCounts = nullptr; },
+        [](MeshData& d) { d.mIndices = nullptr; },
+        [](MeshData& d) { d.mTCIndices = nullptr; },
+        [](MeshData& d) { d.mTCIndexCount = 6; },
+        [](MeshData& d) { d.mTCIndices[6] = 4; },  // 4 coordinates
+        [](MeshData& d) { d.mTexturesCount = 2; },  // null mTextures
+        [](MeshData& d) { d.mHolesCount = -1; },
+        [](MeshData& d) { d.mHolesCount = 3; },  // null mHoles
+    };
+    for (std::size_t i = 0; i < defects.size(); ++i) {
+        RecordBuilder b = texturedStrip();
+        MeshData data = b.record();
+        ASSERT_TRUE(isReadableMeshData(data));
+        defects[i](data);
+        std::string message;
+        EXPECT_FALSE(createMeshFromMeshData(data, message)) << "defect " << i;
+    }
+    RecordBuilder b = texturedStrip();
+    char a[] = "A";
+    b.textures = {a, a};
+    b.startFaces = {0};
+    b.withStartFaces = true;
+    EXPECT_FALSE(isReadableMeshData(b.record()));
+}
+
+TEST(MeshDataPrintTest, PrintsFieldsAndNullEntries) {
+    RecordBuilder b = texturedStrip();
+    char a[] = "A";
+    b.textures = {a, nullptr};
+    MeshData data = b.record();
+    std::wostringstream os;
+    os << data;
+    std::wstring const text = os.str();
+    EXPECT_EQ(text.rfind(L"MeshData, \nmName: 0x0\nmVertexCoords: ", 0), 0u);
+    EXPECT_NE(text.find(L"\nmVCCount: 18\nmIndices: "), std::wstring::npos);
+    EXPECT_NE(text.find(L"\nmCountCount: 2\nmTextures: "), std::wstring::npos);
+    EXPECT_NE(text.find(L" [ A, 0x0,  ] \nmTexturesCount: 2\nmTexturesStartFaces: "), std::wstring::npos);
+    EXPECT_NE(text.find(L"\n\nmHolesCount: 0\n\n"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"mConversionMessage"), std::wstring::npos);
+}
+
+TEST(MeshDataFreeTest, ReleasesRecordsWithOnlySomeArrays) {
+    RecordBuilder b;
+    b.coords = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    b.addFace({0, 1, 2});
+    Record out = roundTrip(b.record());
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->mTexCoords, nullptr);
+    freeMeshData(out.release());  // leak checkers see whether every array went
+    freeMeshData(nullptr);
+}
+
+}  // namespace
+}  // namespace Cleanup

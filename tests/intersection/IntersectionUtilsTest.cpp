@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include "intersection/IntersectionUtils.h"
+
+namespace util {
+namespace {
+
+using V3 = Vector3<float>;
+using intersection::frustumBoxOverlap;
+using intersection::sphereInsideFrustum;
+
+// A box frustum from lo to hi, corners ordered so that every plane normal points outwards.
+std::vector<V3> boxFrustum(V3 const& lo, V3 const& hi) {
+    return {V3(lo.x, hi.y, lo.z), V3(hi.x, hi.y, lo.z), V3(hi.x, lo.y, lo.z), V3(lo.x, lo.y, lo.z),
+            V3(lo.x, hi.y, hi.z), V3(hi.x, hi.y, hi.z), V3(hi.x, lo.y, hi.z), V3(lo.x, lo.y, hi.z)};
+}
+
+// Looking down -z from the origin: far face 20 x 20 at z = -10 (corners 0-3), near face 2 x 2
+// at z = -1; the side planes are x = +-z and y = +-z.
+std::vector<V3> perspectiveFrustum() {
+    std::vector<V3> corners = boxFrustum(V3(-10, -10, -10), V3(10, 10, -1));
+    for (int i = 4; i < 8; ++i) corners[i] = V3(corners[i].x / 10, corners[i].y / 10, -1);
+    return corners;
+}
+
+TEST(IntersectionUtilsTest, SphereMustStayStrictlyInside) {
+    std::vector<V3> const box = boxFrustum(V3(0, 0, 0), V3(4, 4, 4));
+    EXPECT_TRUE(sphereInsideFrustum(V3(2, 2, 2), 1.9f, box));
+    EXPECT_FALSE(sphereInsideFrustum(V3(2, 2, 2), 2, box));  // touches all six planes
+    EXPECT_FALSE(sphereInsideFrustum(V3(9, 2, 2), 0, box));
+    std::vector<V3> const view = perspectiveFrustum();
+    EXPECT_TRUE(sphereInsideFrustum(V3(0, 0, -5), 3.5f, view));
+    EXPECT_FALSE(sphereInsideFrustum(V3(0, 0, -5), 3.6f, view));  // side planes at 5/sqrt(2)
+    EXPECT_FALSE(sphereInsideFrustum(V3(4, 0, -3), 0.1f, view));
+}
+
+TEST(IntersectionUtilsTest, FrustumBoxOverlapCoversInsideContainingCrossingAndTouching) {
+    std::vector<V3> const box = boxFrustum(V3(0, 0, 0), V3(4, 4, 4));
+    EXPECT_TRUE(frustumBoxOverlap(box, V3(2, 2, 2), V3(-0.5f, 0.5f, 0.5f)));  // inside, |half|
+    EXPECT_TRUE(frustumBoxOverlap(box, V3(2, 2, 2), V3(50, 50, 50)));         // contains
+    EXPECT_TRUE(frustumBoxOverlap(box, V3(5, 5, 5), V3(1, 1, 1)));            // touches a corner
+    EXPECT_FALSE(frustumBoxOverlap(box, V3(5.01f, 5, 5), V3(1, 1, 1)));
+    std::vector<V3> const view = perspectiveFrustum();
+    V3 const half(0.5f, 0.5f, 0.5f);
+    EXPECT_TRUE(frustumBoxOverlap(view, V3(8, 0, -9), half));   // inside, near a side
+    EXPECT_TRUE(frustumBoxOverlap(view, V3(3, 0, -3), half));   // crosses a side
+    EXPECT_FALSE(frustumBoxOverlap(view, V3(8, 0, -3), half));  // beside the narrow end
+    EXPECT_FALSE(frustumBoxOverlap(view, V3(0, 0, 1), half));   // behind the near face
+    EXPECT_TRUE(intersection::triUnitCubeOverlap(V3(0.9f, 0.9f, 0.9f), V3(3, 1, 1), V3(3, 3, 1)));
+    EXPECT_FALSE(intersection::triUnitCubeOverlap(V3(1.1f, 0, 0), V3(3, 1, 1), V3(3, 3, 1)));
+}
+
+}  // namespace
+}  // namespace util

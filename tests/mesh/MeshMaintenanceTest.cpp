@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include "mesh/Mesh.h"
+#include "support/MeshBuilders.h"
+
+namespace util {
+namespace {
+
+using test::Corners;
+using test::V3;
+
+TEST(MeshDeleteUnusedVerticesTest, CompactsVerticesFacesAndFlags) {
+    Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(9, 9, 9), V3(1, 0, 0), V3(0, 1, 0)}, {{0, 2, 3}});
+    boost::dynamic_bitset<> flags(4);
+    flags.set(0).set(2).set(3);
+    EXPECT_EQ(mesh.deleteUnusedVertices(&flags), 1u);
+    EXPECT_EQ(mesh.mVertices.size(), 3u);
+    EXPECT_EQ(mesh.mVertices[1], V3(1, 0, 0));
+    EXPECT_EQ(mesh.mFaces[0].vertexIndices, (Corners{0, 1, 2}));
+    EXPECT_EQ(flags.size(), 3u);
+    EXPECT_TRUE(flags.all());
+}
+
+TEST(MeshDeleteUnusedVerticesTest, NoFacesRemovesAllAndAllUsedChangesNothing) {
+    Mesh bare("bare", {V3(0, 0, 0), V3(1, 0, 0)}, {});
+    boost::dynamic_bitset<> flags(2);
+    EXPECT_EQ(bare.deleteUnusedVertices(&flags), 2u);
+    EXPECT_TRUE(bare.mVertices.empty());
+    EXPECT_EQ(flags.size(), 0u);
+
+    Mesh full = test::makeCube();
+    full.getCache().getOrSetCacheKey(Mesh::KEY_PICKER, 7);
+    EXPECT_EQ(full.deleteUnusedVertices(nullptr), 0u);
+    EXPECT_EQ(full.getCache().getOrSetCacheKey(Mesh::KEY_PICKER, 8), 7u);  // cache kept
+}
+
+TEST(MeshDeleteUnusedVerticesTest, LineMeshesUseTheirEdgeFaces) {
+    Mesh lines("lines", {V3(0, 0, 0), V3(1, 0, 0), V3(2, 0, 0)}, {Mesh::Polygon({2, 0})}, {},
+               Material(Shader::getDefault()));
+    EXPECT_EQ(lines.deleteUnusedVertices(nullptr), 1u);
+    EXPECT_EQ(lines.mEdgeFaces[0].vertexIndices, (Corners{1, 0}));
+}
+
+class MeshRemoveEmptyFacesTest : public ::testing::Test {
+protected:
+    // Faces 0..5; face 1 holds holes 2 and 3, face 4 holds hole 5.
+    void SetUp() override {
+        std::vector<V3> vertices;
+        std::vector<Corners> faces;
+        for (int f = 0; f < 6; ++f)
+            faces.push_back(test::addSquare(vertices, static_cast<float>(f), 0, f + 1.0f, 1));
+        mesh = std::make_unique<Mesh>(test::makeMesh(
+            vertices, faces, {1, 2, 3, Mesh::HOLES_END, 4, 5, Mesh::HOLES_END}));
+    }
+    std::unique_ptr<Mesh> mesh;
+    Material const a{Shader(L"A")};
+    Material const b{Shader(L"B")};
+    Material const c{Shader(L"C")};
+};
+
+TEST_F(MeshRemoveEmptyFacesTest, RenumbersHolesAndReportsRemovedFaces) {
+    mesh->mFaces[0].clearIndices();
+    mesh->mFaces[2].clearIndices();
+    std::vector<unsigned int> removed{99};
+    mesh->removeEmptyFaces(&removed);
+    EXPECT_EQ(removed, (std::vector<unsigned int>{0, 2}));
+    ASSERT_EQ(mesh->mFaces.size(), 4u);
+    EXPECT_EQ(mesh->mHoles, (std::vector<unsigned int>{0, 1, Mesh::HOLES_END, 2, 3, Mesh::HOLES_END}));
+}
+
+TEST_F(MeshRemoveEmptyFacesTest, GroupsLoseTheirRemovedFaceOrLastHole) {
+    mesh->mFaces[1].clearIndices();  // an encircling face
+    mesh->mFaces[5].clearIndices();  // the only hole of face 4
+    mesh->removeEmptyFaces(nullptr);
+    EXPECT_TRUE(mesh->mHoles.empty());
+    EXPECT_EQ(mesh->mFaces.size(), 4u);
+}
+
+TEST_F(MeshRemoveEmptyFacesTest, MaterialRangesFollowAndMergeOrCollapse) {
+    mesh->mFaceMaterials = {a, b, a};
+    mesh->mFaceMaterialStartIndices = {0, 2, 3};
+    mesh->mFaces[2].clearIndices();  // the only face of range b: the two a ranges merge
+    mesh->removeEmptyFaces(nullptr);
+    EXPECT_TRUE(mesh->mFaceMaterials.empty());
+    EXPECT_TRUE(mesh->mFaceMaterialStartIndices.empty());
+    EXPECT_EQ(mesh->mDefaultMaterial, a);
+}
+
+TEST_F(MeshRemoveEmptyFacesTest, MaterialStartsShiftByTheFacesRemovedBeforeThem) {
+    mesh->mFaceMaterials = {a, b, c};
+    mesh->mFaceMaterialStartIndices = {0, 2, 4};
+    mesh->mFaces[0].clearIndices();
+    mesh->mFaces[3].clearIndices();
+    mesh->removeEmptyFaces(nullptr);
+    EXPECT_EQ(mesh->mFaceMaterialStartIndices, (std::vector<unsigned int>{0, 1, 2}));
+    EXPECT_EQ(mesh->mFaceMaterials[2], c);
+    mesh->mFaces[2].clearIndices();
+    mesh->mFaces[3].clearIndices();  // range c loses every face
+    mesh->removeEmptyFaces(nullptr);
+    EXPECT_EQ(mesh->mFaceMaterialStartIndices, (std::vector<unsigned int>{0, 1}));
+    EXPECT_EQ(mesh->mFaceMaterials.size(), 2u);
+}
+
+TEST(MeshPolygonTest, InvertKeepsCornerListsAligned) {
+    Mesh::Polygon face({0, 1, 2, 3}, V3(0, 0, 1));
+    face.uvIndices[3] = {10, 11, 12, 13};
+    face.normalIndices = {20, 21, 22, 23};
+    face.invert();
+    EXPECT_EQ(face.vertexIndices, (Corners{1, 0, 3, 2}));
+    EXPECT_EQ(face.uvIndices[3], (Corners{11, 10, 13, 12}));
+    EXPECT_EQ(face.normalIndices, (Corners{21, 20, 23, 22}));
+    EXPECT_EQ(face.faceNormal, V3(0, 0, -1));
+    face.invert();
+    EXPECT_EQ(face.vertexIndices, (Corners{0, 1, 2, 3}));
+    Corners empty;
+    Mesh::Polygon::invertVector(empty, 1);
+    EXPECT_TRUE(empty.empty());
+}
+
+TEST(MeshPolygonTest, InvertInFaceEdgeModeKeepsEachEdgeItsNumber) {
+    Mesh::Polygon face({0, 1, 2, 3});
+    face.normalIndices = {10, 11, 12, 13};  // edge k runs from corner k to corner k+1
+    face.faceEdgeIndicesSet = true;
+    face.invert();
+    // New edge 0 runs 1 -> 0, the old edge 0 reversed.
+    EXPECT_EQ(face.vertexIndices, (Corners{1, 0, 3, 2}));
+    EXPECT_EQ(face.normalIndices, (Corners{10, 13, 12, 11}));
+}
+
+TEST(MeshPolygonTest, InsertIndexAtTheStartAppendsToTheCycle) {
+    Mesh::Polygon source({9});
+    source.uvIndices[0] = {90};
+    Mesh::Polygon face({5, 6, 7});
+    face.uvIndices[0] = {50, 60, 70};
+    Mesh::Polygon other = face;
+    EXPECT_EQ(face.insertIndex(source, 0, 0), 3u);
+    EXPECT_EQ(face.vertexIndices, (Corners{5, 6, 7, 9}));
+    EXPECT_EQ(face.uvIndices[0], (Corners{50, 60, 70, 90}));
+    EXPECT_EQ(other.insertIndex(source, 0, 1), 1u);
+    EXPECT_EQ(other.vertexIndices, (Corners{5, 9, 6, 7}));
+}
+
+TEST(MeshPolygonTest, InsertIndexInFaceEdgeModeSplitsAnEdgeKeepingItsNumber) {
+    Mesh::Polygon face({5, 6, 7});
+    face.normalIndices = {1, 2, 3};
+    face.faceEdgeIndicesSet = true;
+    Mesh::Polygon source({9});
+    source.normalIndices = {77};
+    source.faceEdgeIndicesSet = true;
+    face.insertIndex(source, 0, 2);
+    EXPECT_EQ(face.vertexIndices, (Corners{5, 6, 9, 7}));
+    EXPECT_EQ(face.normalIndices, (Corners{1, 2, 2, 3}));
+}
+
+TEST(MeshPolygonTest, EraseIndexInFaceEdgeModeKeepsTheLongerEdge) {
+    std::vector<V3> const vertices{V3(0, 0, 0), V3(1, 0, 0), V3(5, 0, 0), V3(5, 5, 0)};
+    Mesh::Polygon face({0, 1, 2, 3});
+    face.normalIndices = {10, 11, 12, 13};
+    face.faceEdgeIndicesSet = true;
+    Mesh::Polygon atStart = face;
+    face.eraseIndex(1, vertices);  // edge 1->2 (16) is longer than 0->1 (1)
+    EXPECT_EQ(face.vertexIndices, (Corners{0, 2, 3}));
+    EXPECT_EQ(face.normalIndices, (Corners{11, 12, 13}));
+    atStart.eraseIndex(0, vertices);  // 0->1 (1) is shorter than 3->0 (50): keep 13
+    EXPECT_EQ(atStart.vertexIndices, (Corners{1, 2, 3}));
+    EXPECT_EQ(atStart.normalIndices, (Corners{11, 12, 13}));
+    Mesh::Polygon plain({0, 1, 2, 3});
+    plain.normalIndices = {10, 11, 12, 13};
+    plain.eraseIndex(2, vertices);
+    EXPECT_EQ(plain.normalIndices, (Corners{10, 11, 13}));
+}
+
+TEST(MeshPolygonTest, PushBackSkipsDuplicatesOfTheEnds) {
+    Mesh::Polygon source({4, 5, 6});
+    Mesh::Polygon face({4, 8});
+    face.pushBackIndices(source, 0, true);  // equals the first
+    face.pushBackIndices(source, 1, true);
+    face.pushBackIndices(source, 1, true);  // equals the last
+    EXPECT_EQ(face.vertexIndices, (Corners{4, 8, 5}));
+    face.pushBackIndices(source, 1, false);
+    EXPECT_EQ(face.vertexIndices, (Corners{4, 8, 5, 5}));
+}
+
+}  // namespace
+}  // namespace util

@@ -1,0 +1,137 @@
+#include "mesh/MeshUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "mesh/Polygon2d.h"
+#include "support/MeshBuilders.h"
+
+namespace util {
+namespace {
+
+using test::V3;
+
+std::vector<V3> const UNIT_SQUARE{V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0)};
+
+TEST(MeshUtilsTest, NewellNormalFollowsTheRightHandRule) {
+    V3 normal;
+    std::vector<unsigned int> indices{0, 1, 2, 3};
+    EXPECT_TRUE(MeshUtils::calcPolyNormal(UNIT_SQUARE, &indices, normal));
+    EXPECT_EQ(normal, V3(0, 0, 1));
+    EXPECT_DOUBLE_EQ(MeshUtils::area(UNIT_SQUARE, indices, normal), 1.0);
+    std::vector<unsigned int> reversed{3, 2, 1, 0};
+    EXPECT_TRUE(MeshUtils::calcPolyNormal(UNIT_SQUARE, &reversed, normal));
+    EXPECT_EQ(normal, V3(0, 0, -1));
+    EXPECT_DOUBLE_EQ(MeshUtils::area(UNIT_SQUARE, reversed, normal), 1.0);
+    EXPECT_TRUE(MeshUtils::calcPolyNormal(UNIT_SQUARE, nullptr, normal));  // all vertices
+    EXPECT_EQ(normal, V3(0, 0, 1));
+}
+
+TEST(MeshUtilsTest, DegeneratePolygonsFallBackToUp) {
+    V3 normal(5, 5, 5);
+    std::vector<V3> const line{V3(0, 0, 0), V3(1, 1, 1), V3(2, 2, 2)};
+    EXPECT_FALSE(MeshUtils::calcPolyNormal(line, nullptr, normal));
+    EXPECT_EQ(normal, V3(0, 1, 0));
+    std::vector<unsigned int> two{0, 1};
+    EXPECT_FALSE(MeshUtils::calcPolyNormal(UNIT_SQUARE, &two, normal));
+    EXPECT_EQ(normal, V3(0, 1, 0));
+    EXPECT_EQ(MeshUtils::area(UNIT_SQUARE, {}, V3(0, 0, 1)), 0.0);
+}
+
+TEST(MeshUtilsTest, AreaOfLargePolygonsMatchesTheCircle) {
+    // 100 points exceed the fixed buffers and take the allocating path; 30 stay on the stack.
+    for (int const n : {30, 100}) {
+        std::vector<V3> circle;
+        std::vector<unsigned int> indices;
+        for (int i = 0; i < n; ++i) {
+            double const a = 2 * M_PI * i / n;
+            circle.emplace_back(static_cast<float>(std::cos(a)), 0.0f, static_cast<float>(std::sin(a)));
+            indices.push_back(static_cast<unsigned int>(i));
+        }
+        V3 normal;
+        ASSERT_TRUE(MeshUtils::calcPolyNormal(circle, &indices, normal));
+        EXPECT_NEAR(normal.y, -1.0f, 1e-6);
+        double const expected = 0.5 * n * std::sin(2 * M_PI / n);
+        EXPECT_NEAR(MeshUtils::area(circle, indices, normal), expected, 1e-5) << n;
+    }
+}
+
+TEST(MeshUtilsTest, DominantAxisTiesGoToTheLowerAxis) {
+    EXPECT_EQ(MeshUtils::dominantAxis(V3(1, 1, 1)), 0);
+    EXPECT_EQ(MeshUtils::dominantAxis(V3(0.5f, -0.7f, 0.7f)), 1);
+    EXPECT_EQ(MeshUtils::dominantAxis(V3(0, 0.7f, -0.71f)), 2);
+    EXPECT_EQ(MeshUtils::project(V3(1, 2, 3), 0), Vector2<float>(3, 2));
+    EXPECT_EQ(MeshUtils::project(V3(1, 2, 3), 1), Vector2<float>(1, 3));
+    EXPECT_EQ(MeshUtils::project(V3(1, 2, 3), 2), Vector2<float>(1, 2));
+}
+
+TEST(Polygon2dTest, EvenOddRuleWithHalfOpenEdges) {
+    std::vector<Vector2<float>> const square{{0, 0}, {2, 0}, {2, 2}, {0, 2}};
+    EXPECT_TRUE(Polygon2d::pointInside({1, 1}, square));
+    EXPECT_FALSE(Polygon2d::pointInside({3, 1}, square));
+    EXPECT_FALSE(Polygon2d::pointInside({1, 1}, {}));
+    // A bow tie's crossing region is counted twice and so lies outside.
+    std::vector<Vector2<float>> const star{{0, 0}, {4, 0}, {1, 3}, {2, -1}, {3, 3}};
+    EXPECT_FALSE(Polygon2d::pointInside({2, 1}, star));
+}
+
+class CoplanarPredicatesTest : public ::testing::Test {
+protected:
+    // Face 0: [0,10]^2, face 1: hole [2,4]^2 wound the other way, face 2: crossing square.
+    void SetUp() override {
+        faces.emplace_back(test::addSquare(vertices, 0, 0, 10, 10));
+        faces.emplace_back(test::addSquare(vertices, 2, 2, 4, 4, true));
+        faces.emplace_back(test::addSquare(vertices, 8, 8, 12, 12));
+        for (auto& face : faces) MeshUtils::calcPolyNormal(vertices, &face.vertexIndices, face.faceNormal);
+    }
+    std::vector<V3> vertices;
+    std::vector<Mesh::Polygon> faces;
+};
+
+TEST_F(CoplanarPredicatesTest, HoleStrictlyInsideHasNoVertexOutside) {
+    EXPECT_FALSE(MeshUtils::faceHasVertexOutsideCoplanarFace(vertices, faces, 1, 0));
+    EXPECT_FALSE(MeshUtils::faceHasVertexInsideCoplanarFace(vertices, faces, 0, 1));
+    EXPECT_TRUE(MeshUtils::faceHasVertexInsideCoplanarFace(vertices, faces, 1, 0));
+    EXPECT_FALSE(MeshUtils::coplanarFacesHaveIntersectingEdges(vertices, faces[0], faces[1]));
+    EXPECT_FALSE(MeshUtils::facesHaveIdenticalVertices(vertices, faces[0], faces[1]));
+    EXPECT_TRUE(MeshUtils::coplanarVertexIsInsideFace(vertices, faces[0], V3(5, 5, 0)));
+}
+
+TEST_F(CoplanarPredicatesTest, CrossingSquaresIntersectInEitherOrder) {
+    EXPECT_TRUE(MeshUtils::coplanarFacesHaveIntersectingEdges(vertices, faces[0], faces[2]));
+    EXPECT_TRUE(MeshUtils::coplanarFacesHaveIntersectingEdges(vertices, faces[2], faces[0]));
+    EXPECT_TRUE(MeshUtils::faceHasVertexOutsideCoplanarFace(vertices, faces, 2, 0));
+}
+
+TEST_F(CoplanarPredicatesTest, EmptyFacesAndTwoCornerFaces) {
+    faces.emplace_back();  // face 3: no vertices
+    EXPECT_FALSE(MeshUtils::faceHasVertexInsideCoplanarFace(vertices, faces, 3, 0));
+    EXPECT_FALSE(MeshUtils::faceHasVertexOutsideCoplanarFace(vertices, faces, 3, 0));
+    EXPECT_TRUE(MeshUtils::faceHasVertexOutsideCoplanarFace(vertices, faces, 0, 3));
+    Mesh::Polygon const segment({0, 2}, V3(0, 0, 1));
+    EXPECT_FALSE(MeshUtils::coplanarFacesHaveIntersectingEdges(vertices, segment, faces[2]));
+}
+
+TEST(CoplanarPredicatesTest2, SharedEdgesAreParallelAndSharedPositionsAreIdentical) {
+    std::vector<V3> vertices;
+    std::vector<Mesh::Polygon> faces{Mesh::Polygon(test::addSquare(vertices, 0, 0, 1, 1), V3(0, 0, 1)),
+                                     Mesh::Polygon(test::addSquare(vertices, 1, 0, 2, 1), V3(0, 0, 1))};
+    EXPECT_FALSE(MeshUtils::coplanarFacesHaveIntersectingEdges(vertices, faces[0], faces[1]));
+    EXPECT_TRUE(MeshUtils::facesHaveIdenticalVertices(vertices, faces[0], faces[1]));
+    Mesh::Polygon const apart(test::addSquare(vertices, 1.0009f, 0, 2, 1), V3(0, 0, 1));
+    EXPECT_FALSE(MeshUtils::facesHaveIdenticalVertices(vertices, faces[0], apart));
+}
+
+TEST(CoplanarPredicatesTest2, XDominatedFacesProjectToZY) {
+    // A square in the plane x = 5 is tested with z and y only.
+    std::vector<V3> const vertices{V3(5, 0, 0), V3(5, 0, 2), V3(5, 2, 2), V3(5, 2, 0)};
+    Mesh::Polygon face({0, 1, 2, 3});
+    MeshUtils::calcPolyNormal(vertices, &face.vertexIndices, face.faceNormal);
+    ASSERT_EQ(MeshUtils::dominantAxis(face.faceNormal), 0);
+    EXPECT_TRUE(MeshUtils::coplanarVertexIsInsideFace(vertices, face, V3(99, 1, 1)));
+    EXPECT_FALSE(MeshUtils::coplanarVertexIsInsideFace(vertices, face, V3(5, 1, 3)));
+}
+
+}  // namespace
+}  // namespace util

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <initializer_list>
+#include <vector>
+
+#include "cleanup/Cleanup.h"
+#include "mesh/Mesh.h"
+
+namespace util {
+namespace test {
+
+using V3 = Vector3<float>;
+using Corners = std::vector<unsigned int>;
+
+// A mesh from positions and corner lists, with face normals computed as the passes expect.
+Mesh makeMesh(std::vector<V3> const& vertices, std::vector<Corners> const& faces,
+              std::vector<unsigned int> const& holes = {});
+
+// Axis-aligned square in the plane z = 0 from (x0, y0) to (x1, y1), counter-clockwise seen from
+// +z; appends its four corners to vertices and returns the corner list.
+Corners addSquare(std::vector<V3>& vertices, float x0, float y0, float x1, float y1,
+                  bool clockwise = false);
+
+// Closed unit cube with outward faces: 8 vertices, 6 quads.
+Mesh makeCube();
+
+// A square face [0,10]^2 with square holes given as (x0, y0, x1, y1), wound clockwise.
+Mesh makeFaceWithHoles(std::vector<std::vector<float>> const& holes);
+
+// A host record that points into vectors owned by the builder.
+struct RecordBuilder {
+    std::vector<float> coords;
+    std::vector<int> indices;
+    std::vector<int> counts;
+    std::vector<float> texCoords;
+    std::vector<int> tcIndices;
+    std::vector<char*> textures;
+    std::vector<unsigned int> startFaces;
+    std::vector<unsigned int> holes;
+    bool withTexCoords = false;
+    bool withStartFaces = false;
+
+    void addVertex(float x, float y, float z) { coords.insert(coords.end(), {x, y, z}); }
+    void addFace(std::initializer_list<int> corners);
+    Cleanup::MeshData record();
+};
+
+}  // namespace test
+}  // namespace util

@@ -25,9 +25,12 @@ void widen(std::wostream& stream, char const* text) {
     for (; *text != 0; ++text) stream << stream.widen(*text);
 }
 
-void printPointer(std::wostream& stream, char const* label, void const* pointer) {
+// Writes label, the value as the stream prints it, then tail.
+template <typename T>
+void field(std::wostream& stream, char const* label, T const& value, char const* tail = "") {
     widen(stream, label);
-    stream << pointer;
+    stream << value;
+    widen(stream, tail);
 }
 }  // namespace
 
@@ -53,38 +56,26 @@ std::wostream& operator<<(std::wostream& stream, MeshData const& data) {
     stream << L"MeshData, \n";
     widen(stream, "mName: ");
     widen(stream, data.mName != nullptr ? data.mName : "0x0");
-    widen(stream, "\n");
-    printPointer(stream, "mVertexCoords: ", data.mVertexCoords);
-    widen(stream, "\nmVCCount: ");
-    stream << data.mVCCount;
-    printPointer(stream, "\nmIndices: ", data.mIndices);
-    widen(stream, "\nmIndexCount: ");
-    stream << data.mIndexCount;
-    printPointer(stream, "\nmTexCoords: ", data.mTexCoords);
-    widen(stream, "\nmTCCount: ");
-    stream << data.mTCCount;
-    printPointer(stream, "\nmTCIndices: ", data.mTCIndices);
-    widen(stream, "\nmTCIndexCount: ");
-    stream << data.mTCIndexCount;
-    printPointer(stream, "\nmCounts: ", data.mCounts);
-    widen(stream, "\nmCountCount: ");
-    stream << data.mCountCount;
-    printPointer(stream, "\nmTextures: ", data.mTextures);
-    widen(stream, " [ ");
+    field(stream, "\nmVertexCoords: ", static_cast<void const*>(data.mVertexCoords));
+    field(stream, "\nmVCCount: ", data.mVCCount);
+    field(stream, "\nmIndices: ", static_cast<void const*>(data.mIndices));
+    field(stream, "\nmIndexCount: ", data.mIndexCount);
+    field(stream, "\nmTexCoords: ", static_cast<void const*>(data.mTexCoords));
+    field(stream, "\nmTCCount: ", data.mTCCount);
+    field(stream, "\nmTCIndices: ", static_cast<void const*>(data.mTCIndices));
+    field(stream, "\nmTCIndexCount: ", data.mTCIndexCount);
+    field(stream, "\nmCounts: ", static_cast<void const*>(data.mCounts));
+    field(stream, "\nmCountCount: ", data.mCountCount);
+    field(stream, "\nmTextures: ", static_cast<void const*>(data.mTextures), " [ ");
     for (int i = 0; data.mTextures != nullptr && i < data.mTexturesCount; ++i) {
         widen(stream, data.mTextures[i] != nullptr ? data.mTextures[i] : "0x0");
         widen(stream, ", ");
     }
-    widen(stream, " ] ");
-    widen(stream, "\nmTexturesCount: ");
-    stream << data.mTexturesCount;
-    printPointer(stream, "\nmTexturesStartFaces: ", data.mTexturesStartFaces);
-    widen(stream, "\nmTexturesStartFacesCount: ");
-    stream << data.mTexturesStartFacesCount;
-    printPointer(stream, "\nmHoles: ", data.mHoles);
-    widen(stream, "\n\nmHolesCount: ");
-    stream << data.mHolesCount;
-    widen(stream, "\n");
+    field(stream, " ] \nmTexturesCount: ", data.mTexturesCount);
+    field(stream, "\nmTexturesStartFaces: ", static_cast<void const*>(data.mTexturesStartFaces));
+    field(stream, "\nmTexturesStartFacesCount: ", data.mTexturesStartFacesCount);
+    field(stream, "\nmHoles: ", static_cast<void const*>(data.mHoles), "\n");
+    field(stream, "\nmHolesCount: ", data.mHolesCount, "\n");
     stream << stream.widen('\n');
     stream.flush();
     return stream;

@@ -6,7 +6,6 @@
 #include "material/MaterialContainer.h"
 #include "material/Shader.h"
 #include "material/SimpleTexture.h"
-#include "mesh/HoleUtils.h"
 
 namespace Cleanup {
 
@@ -175,10 +174,8 @@ std::unique_ptr<util::Mesh> createMeshFromMeshData(MeshData const& data, std::st
             data.mHoles, data.mHolesCount, textured ? &materials : nullptr,
             textured ? &startFaces : nullptr, &message);
     }
-    std::vector<unsigned int> sanitized;
-    util::HoleUtils::removeIllegalHolesStructureEntries(mesh->mHoles.data(), mesh->mHoles.size(),
-                                                        mesh->mFaces.size(), sanitized, true);
-    mesh->mHoles.swap(sanitized);
+    unsigned long removedEntries = 0, removedHoles = 0, invertedHoles = 0;
+    mesh->cleanupHoles(removedEntries, removedHoles, invertedHoles, true, true);
     return mesh;
 }
 

@@ -228,28 +228,26 @@ Mesh* Mesh::getTransformedCopyBasic(Matrix<float> const& m) const {
 
 // ---- Queries ----
 
-unsigned long Mesh::getFaceHolesCount(unsigned int face) const {
+std::size_t Mesh::firstHoleGroup(unsigned int face) const {
     std::size_t i = 0;
-    while (i < mHoles.size()) {
-        if (mHoles[i] == face) {
-            unsigned long count = 0;
-            for (std::size_t j = i + 1; j < mHoles.size() && mHoles[j] != HOLES_END; ++j) ++count;
-            return count;
-        }
+    while (i < mHoles.size() && mHoles[i] != face) {
         while (i < mHoles.size() && mHoles[i] != HOLES_END) ++i;
         ++i;
     }
-    return 0;
+    return std::min(i, mHoles.size());
+}
+
+unsigned long Mesh::getFaceHolesCount(unsigned int face) const {
+    unsigned long count = 0;
+    for (std::size_t i = firstHoleGroup(face) + 1; i < mHoles.size() && mHoles[i] != HOLES_END; ++i)
+        ++count;
+    return count;
 }
 
 unsigned int Mesh::getFaceHole(unsigned int face, unsigned int hole) const {
-    std::size_t i = 0;
-    while (i < mHoles.size()) {
-        if (mHoles[i] == face) return mHoles.at(i + 1 + hole);
-        while (i < mHoles.size() && mHoles[i] != HOLES_END) ++i;
-        ++i;
-    }
-    throw std::runtime_error("illegal hole index.");
+    std::size_t const group = firstHoleGroup(face);
+    if (group == mHoles.size()) throw std::runtime_error("illegal hole index.");
+    return mHoles.at(group + 1 + hole);
 }
 
 bool Mesh::faceIsHole(unsigned int face) const {

@@ -181,6 +181,10 @@ public:
     void cleanupFaceHolesUsingOctree(unsigned long& removedHoles, unsigned long& invertedHoles,
                                      Polygon const& face, unsigned int faceIndex,
                                      unsigned long holeCount, bool preserve);
+    // The hole-by-hole check of the first group of face, whatever its size; reaches the same
+    // decisions as the octree route.
+    void cleanupFaceHolesDirectly(unsigned long& removedHoles, unsigned long& invertedHoles,
+                                  unsigned int faceIndex, bool preserve);
 
     std::string mName;
     std::vector<Vector3<float>> mVertices;
@@ -201,7 +205,18 @@ private:
                         unsigned int const* holes, int holesCount,
                         std::vector<Material> const* materials,
                         std::vector<unsigned int> const* startIndices, std::string* message);
-    bool holeIsRejected(unsigned int face, unsigned int hole, unsigned int position) const;
+    // Hole repair: checks one group hole by hole against its face and earlier holes;
+    // returns the position after the group.
+    std::size_t cleanupGroupDirectly(unsigned long& removedHoles, unsigned long& invertedHoles,
+                                     std::size_t groupStart, bool preserve);
+    bool useOctreeRoute(std::size_t groupStart, unsigned long holeCount) const;
+    // Position of the first group encircled by face, or mHoles.size() when there is none.
+    std::size_t firstHoleGroup(unsigned int face) const;
+    bool holeIsRejected(unsigned int face, unsigned int hole, std::size_t firstHole,
+                        std::size_t position) const;
+    bool holesConflict(unsigned int hole, unsigned int earlier) const;
+    void invertIfFacingTheSameWay(unsigned long& invertedHoles, unsigned int face,
+                                  unsigned int hole, bool preserve);
 
     mutable Cache mCache;
 };

@@ -57,12 +57,8 @@ void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoor
             continue;
         }
         Polygon& face = mFaces[f];
-        face.vertexIndices.resize(static_cast<std::size_t>(c));
-        for (int k = 0; k < c; ++k) face.vertexIndices[k] = static_cast<unsigned int>(indices[p + k]);
-        if (withUVs) {
-            face.uvIndices[0].resize(static_cast<std::size_t>(c));
-            for (int k = 0; k < c; ++k) face.uvIndices[0][k] = static_cast<unsigned int>(tcIndices[p + k]);
-        }
+        face.vertexIndices.assign(indices + p, indices + p + c);
+        if (withUVs) face.uvIndices[0].assign(tcIndices + p, tcIndices + p + c);
         MeshUtils::calcPolyNormal(mVertices, &face.vertexIndices, face.faceNormal);
         p += static_cast<std::size_t>(c);
     }

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <deque>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#include "glutess/glutess.h"
+
+extern "C" int glutessCSquareTriangleCount(void);
+
+namespace {
+
+struct Point {
+    double x, y, z;
+};
+using Contour = std::vector<Point>;
+
+// Polygon data of every test polygon: what the tessellator reported, as triangles.
+struct Recorder {
+    std::vector<std::array<Point const*, 3>> triangles;
+    unsigned int type = 0;
+    std::vector<unsigned int> errors;
+    std::deque<Point> combined;  // stable addresses, handed back as vertex data
+    std::vector<Point const*> primitive;
+    int callbacks = 0;
+    int throwOnCallback = -1;  // throws at this callback number
+    bool throwOnCombine = false;
+
+    void count() {
+        if (callbacks++ == throwOnCallback) throw std::logic_error("callback failed");
+    }
+};
+
+Recorder& recorder(void* data) { return *static_cast<Recorder*>(data); }
+
+void onBegin(unsigned int type, void* data) {
+    Recorder& r = recorder(data);
+    r.count();
+    r.type = type;
+    r.primitive.clear();
+}
+
+void onVertex(void* vertex, void* data) {
+    Recorder& r = recorder(data);
+    r.count();
+    r.primitive.push_back(static_cast<Point const*>(vertex));
+}
+
+void onEnd(void* data) {
+    Recorder& r = recorder(data);
+    r.count();
+    std::vector<Point const*> const& p = r.primitive;
+    unsigned int const type = r.type;
+    for (std::size_t k = 0; k + 2 < p.size(); k += type == GLUTESS_TRIANGLES ? 3 : 1) {
+        r.triangles.push_back({type == GLUTESS_TRIANGLE_FAN ? p[0] : p[k], p[k + 1], p[k + 2]});
+    }
+}
+
+void onError(unsigned int code, void* data) { recorder(data).errors.push_back(code); }
+
+void onCombine(double* coords, void**, float*, void** out, void* data) {
+    Recorder& r = recorder(data);
+    r.count();
+    if (r.throwOnCombine) throw std::runtime_error("no room");
+    r.combined.push_back({coords[0], coords[1], coords[2]});
+    *out = &r.combined.back();
+}
+
+template <typename F>
+GlutessCallback callback(F* f) {
+    return reinterpret_cast<GlutessCallback>(f);
+}
+
+double area(std::array<Point const*, 3> const& t) {
+    return 0.5 * std::abs((t[1]->x - t[0]->x) * (t[2]->y - t[0]->y) -
+                          (t[2]->x - t[0]->x) * (t[1]->y - t[0]->y));
+}
+
+Contour square(double lo, double hi) {
+    return {{lo, lo, 0}, {hi, lo, 0}, {hi, hi, 0}, {lo, hi, 0}};
+}
+
+class GlutessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mTess = glutessNewTess();
+        ASSERT_NE(mTess, nullptr);
+        glutessTessCallback(mTess, GLUTESS_TESS_BEGIN_DATA, callback(&onBegin));
+        glutessTessCallback(mTess, GLUTESS_TESS_VERTEX_DATA, callback(&onVertex));
+        glutessTessCallback(mTess, GLUTESS_TESS_END_DATA, callback(&onEnd));
+        glutessTessCallback(mTess, GLUTESS_TESS_ERROR_DATA, callback(&onError));
+        glutessTessCallback(mTess, GLUTESS_TESS_COMBINE_DATA, callback(&onCombine));
+    }
+    void TearDown() override { glutessDeleteTess(mTess); }
+
+    // The contours must outlive the call: their points come back as vertex data.
+    void tessellate(std::vector<Contour> const& contours, Recorder& into) {
+        glutessTessBeginPolygon(mTess, &into);
+        for (Contour const& contour : contours) {
+            glutessTessBeginContour(mTess);
+            for (Point const& p : contour) {
+                double const coords[3] = {p.x, p.y, p.z};
+                glutessTessVertex(mTess, coords, const_cast<Point*>(&p));
+            }
+            glutessTessEndContour(mTess);
+        }
+        glutessTessEndPolygon(mTess);
+    }
+
+    double totalArea(Recorder const& r) const {
+        double sum = 0;
+        for (auto const& t : r.triangles) sum += area(t);
+        return sum;
+    }
+
+    GlutessTesselator* mTess = nullptr;
+};
+
+TEST_F(GlutessTest, SquareGivesTwoTrianglesOfItsOwnCorners) {
+    std::vector<Contour> const polygon{square(0, 1)};
+    Recorder r;
+    tessellate(polygon, r);
+    ASSERT_EQ(r.triangles.size(), 2u);
+    EXPECT_NEAR(totalArea(r), 1.0, 1e-12);
+    for (auto const& t : r.triangles) {
+        for (Point const* p : t) EXPECT_TRUE(p >= &polygon[0][0] && p < &polygon[0][0] + 4);
+    }
+    EXPECT_TRUE(r.errors.empty());
+}
+
+TEST_F(GlutessTest, NestedContoursFillByOddWinding) {
+    // Three nested squares of one orientation: odd fills the outer ring and the core.
+    std::vector<Contour> const polygon{square(0, 4), square(1, 3), square(1.5, 2.5)};
+    Recorder r;
+    tessellate(polygon, r);
+    EXPECT_NEAR(totalArea(r), 16.0 - 4.0 + 1.0, 1e-9);
+}
+
+TEST_F(GlutessTest, BowTieAsksCombineForTheCrossing) {
+    std::vector<Contour> const polygon{{{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 0}}};
+    Recorder r;
+    tessellate(polygon, r);
+    ASSERT_EQ(r.combined.size(), 1u);
+    EXPECT_NEAR(r.combined[0].x, 0.5, 1e-12);
+    EXPECT_NEAR(r.combined[0].y, 0.5, 1e-12);
+    ASSERT_EQ(r.triangles.size(), 2u);
+    for (auto const& t : r.triangles) {
+        EXPECT_TRUE(t[0] == &r.combined[0] || t[1] == &r.combined[0] || t[2] == &r.combined[0]);
+    }
+    EXPECT_NEAR(totalArea(r), 0.5, 1e-12);
+}
+
+TEST_F(GlutessTest, NonFiniteInputRejectsOnlyItsPolygon) {
+    double const nan = std::numeric_limits<double>::quiet_NaN();
+    double const inf = std::numeric_limits<double>::infinity();
+    for (double const bad : {nan, inf, -inf}) {
+        std::vector<Contour> const polygon{square(0, 1),
+                                           {{0.2, 0.2, 0}, {0.5, bad, 0}, {0.8, 0.2, 0}}};
+        Recorder r;
+        tessellate(polygon, r);
+        EXPECT_EQ(r.errors, std::vector<unsigned int>{GLUTESS_TESS_COORD_NOT_FINITE});
+        EXPECT_EQ(r.callbacks, 0);
+    }
+    glutessTessNormal(mTess, nan, 0, 1);
+    Recorder rejected;
+    tessellate({square(0, 1)}, rejected);
+    EXPECT_TRUE(rejected.triangles.empty());
+
+    glutessTessNormal(mTess, 0, 0, 1);
+    Recorder next;
+    tessellate({square(0, 1)}, next);
+    EXPECT_EQ(next.triangles.size(), 2u);
+    EXPECT_TRUE(next.errors.empty());
+}
+
+TEST_F(GlutessTest, ExceptionFromACallbackLeavesEndPolygonAfterSilence) {
+    std::vector<Contour> const polygon{square(0, 1), square(0.25, 0.75)};
+    for (int const at : {0, 1, 4}) {
+        Recorder r;
+        r.throwOnCallback = at;
+        EXPECT_THROW(tessellate(polygon, r), std::logic_error);
+        EXPECT_EQ(r.callbacks, at + 1) << "a callback ran after the throw";
+    }
+    Recorder next;
+    tessellate(polygon, next);
+    EXPECT_NEAR(totalArea(next), 0.75, 1e-12);
+}
+
+TEST_F(GlutessTest, ExceptionFromCombineLeavesEndPolygon) {
+    std::vector<Contour> const polygon{{{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 0}}};
+    Recorder r;
+    r.throwOnCombine = true;
+    EXPECT_THROW(tessellate(polygon, r), std::runtime_error);
+    EXPECT_EQ(r.callbacks, 1);
+    EXPECT_TRUE(r.errors.empty());
+    Recorder next;
+    tessellate(polygon, next);
+    EXPECT_EQ(next.triangles.size(), 2u);
+}
+
+TEST(GlutessCHeaderTest, SquareFromCGivesTwoTriangles) {
+    EXPECT_EQ(glutessCSquareTriangleCount(), 2);
+}
+
+}  // namespace

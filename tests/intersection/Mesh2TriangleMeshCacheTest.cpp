@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <boost/thread/barrier.hpp>
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "intersection/Mesh2TriangleMeshCache.h"
+#include "intersection/TriangulationMeshes.h"
+
+namespace util {
+namespace {
+using test::addFlatSquare;
+using test::flatFace;
+using test::Points;
+using KeyManager = Mesh2TriangleMeshCache::KeyManager;
+
+// Heap meshes: a mesh is not copied lightly (its cache and keys stay behind).
+std::unique_ptr<Mesh> quadMesh(float x0) {
+    Points vertices;
+    std::vector<unsigned int> const corners = addFlatSquare(vertices, x0, 0, 1);
+    return std::make_unique<Mesh>("quad", vertices, std::vector<Mesh::Polygon>{flatFace(corners)},
+                                  std::vector<unsigned int>{});
+}
+
+// The key a mesh carries for a slot; offering 0 never sets one.
+unsigned long keyOf(Mesh const& mesh, Mesh::KEY slot) {
+    return mesh.getCache().getOrSetCacheKey(slot, 0);
+}
+
+TEST(Mesh2TriangleMeshCacheTest, SameMeshTwiceSharesOneTriangleMeshAndUsesOneKey) {
+    Mesh2TriangleMeshCache cache(Mesh::KEY_PICKER);
+    std::unique_ptr<Mesh> const mesh = quadMesh(0);
+    std::shared_ptr<TriangleMesh> const first = cache.get(*mesh);
+    unsigned long const nextAfterFirst = KeyManager::instance(Mesh::KEY_PICKER).peekNext();
+    std::shared_ptr<TriangleMesh> const second = cache.get(*mesh);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(KeyManager::instance(Mesh::KEY_PICKER).peekNext(), nextAfterFirst);
+    EXPECT_EQ(keyOf(*mesh, Mesh::KEY_PICKER), nextAfterFirst - 1);
+    EXPECT_EQ(first->getTriangleCount(), 2u);
+}
+
+TEST(Mesh2TriangleMeshCacheTest, CachesOfOneSlotShareTheKeyButNotTheTriangleMesh) {
+    Mesh2TriangleMeshCache one(Mesh::KEY_PICKER);
+    Mesh2TriangleMeshCache other(Mesh::KEY_PICKER);
+    std::unique_ptr<Mesh> const mesh = quadMesh(0);
+    std::shared_ptr<TriangleMesh> const fromOne = one.get(*mesh);
+    unsigned long const key = keyOf(*mesh, Mesh::KEY_PICKER);
+    std::shared_ptr<TriangleMesh> const fromOther = other.get(*mesh);
+    EXPECT_NE(fromOne, fromOther);
+    EXPECT_EQ(keyOf(*mesh, Mesh::KEY_PICKER), key);
+}
+
+TEST(Mesh2TriangleMeshCacheTest, SlotsKeyIndependentlyAndOnlyTheIntersectorGetsEdges) {
+    Mesh2TriangleMeshCache picker(Mesh::KEY_PICKER);
+    Mesh2TriangleMeshCache intersector(Mesh::KEY_INTERSECTOR);
+    std::unique_ptr<Mesh> const mesh = quadMesh(0);
+    EXPECT_EQ(picker.get(*mesh)->getLines(), nullptr);
+    std::shared_ptr<TriangleMesh> const withEdges = intersector.get(*mesh);
+    ASSERT_NE(withEdges->getLines(), nullptr);
+    EXPECT_EQ(withEdges->getLines()->size(), 8u);
+    EXPECT_NE(keyOf(*mesh, Mesh::KEY_PICKER), 0u);
+    EXPECT_NE(keyOf(*mesh, Mesh::KEY_INTERSECTOR), 0u);
+    EXPECT_EQ(keyOf(*mesh, Mesh::KEY_GENERIC), 0u);
+}
+
+TEST(Mesh2TriangleMeshCacheTest, EvictionDropsOnlyMeshesHeldByTheCacheAlone) {
+    Mesh2TriangleMeshCache cache(Mesh::KEY_PICKER);
+    std::unique_ptr<Mesh> const kept = quadMesh(0);
+    std::unique_ptr<Mesh> const dropped = quadMesh(2);
+    std::shared_ptr<TriangleMesh> const held = cache.get(*kept);
+    cache.get(*dropped);
+    unsigned long const droppedKey = keyOf(*dropped, Mesh::KEY_PICKER);
+    EXPECT_EQ(cache.evictUnreferenced(), 1u);
+    EXPECT_EQ(cache.size(), 1u);
+    EXPECT_EQ(cache.get(*kept), held);
+
+    // Back under its old key, triangulated afresh.
+    std::shared_ptr<TriangleMesh> const again = cache.get(*dropped);
+    EXPECT_EQ(cache.size(), 2u);
+    EXPECT_EQ(keyOf(*dropped, Mesh::KEY_PICKER), droppedKey);
+    EXPECT_EQ(again->getTriangleCount(), 2u);
+}
+
+TEST(Mesh2TriangleMeshCacheTest, ConcurrentGetsTriangulateEachMeshOnce) {
+    constexpr unsigned int THREADS = 4;
+    constexpr float MESHES = 16;
+    std::vector<std::unique_ptr<Mesh>> meshes;
+    for (float x = 0; x < MESHES; ++x) meshes.push_back(quadMesh(2 * x));
+    Mesh2TriangleMeshCache cache(Mesh::KEY_INTERSECTOR);
+    unsigned long const firstKey = KeyManager::instance(Mesh::KEY_INTERSECTOR).peekNext();
+
+    boost::barrier start(THREADS);
+    std::vector<std::vector<TriangleMesh*>> seen(THREADS);
+    std::vector<std::thread> threads;
+    for (unsigned int t = 0; t < THREADS; ++t) {
+        threads.emplace_back([&, t] {
+            start.wait();
+            for (std::size_t m = 0; m < meshes.size(); ++m) {
+                // Threads walk the meshes from different ends to meet on the same ones.
+                std::size_t const index = t % 2 == 0 ? m : meshes.size() - 1 - m;
+                seen[t].push_back(cache.get(*meshes[index]).get());
+            }
+            if (t % 2 != 0) std::reverse(seen[t].begin(), seen[t].end());
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+
+    for (unsigned int t = 1; t < THREADS; ++t) EXPECT_EQ(seen[t], seen[0]) << "thread " << t;
+    EXPECT_EQ(cache.size(), meshes.size());
+    EXPECT_EQ(KeyManager::instance(Mesh::KEY_INTERSECTOR).peekNext(), firstKey + meshes.size());
+}
+
+}  // namespace
+}  // namespace util

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "intersection/TriangulationMeshes.h"
+#include "intersection/Triangulator.h"
+
+namespace util {
+namespace {
+using test::addFlatSquare;
+using test::flatFace;
+using test::flatMesh;
+using test::Points;
+
+constexpr double AREA_TOLERANCE = 1e-4;
+
+class TriangulatorTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TriangleMesh> triangulate(Mesh const& mesh,
+                                              Triangulator::Mode mode = Triangulator::TRIANGLES) {
+        return std::unique_ptr<TriangleMesh>(
+            mTriangulator.triangulateVerticesOnly(mesh, new Points(mesh.mVertices), mode));
+    }
+
+    Triangulator mTriangulator;
+};
+
+Mesh starMesh(unsigned int points, unsigned int step) {
+    Points vertices;
+    std::vector<unsigned int> corners;
+    for (unsigned int k = 0; k < points; ++k) {
+        double const angle = 2.0 * M_PI * k * step / points;
+        vertices.emplace_back(float(10 * std::cos(angle)), float(10 * std::sin(angle)), 0.0f);
+        corners.push_back(k);
+    }
+    return flatMesh(vertices, {flatFace(corners)});
+}
+
+Mesh bowTie() {
+    return flatMesh({{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 0}}, {flatFace({0, 1, 2, 3})});
+}
+
+TEST_F(TriangulatorTest, QuadGivesTwoTrianglesOverItsFourCorners) {
+    Points vertices;
+    std::vector<unsigned int> const corners = addFlatSquare(vertices, 0, 0, 2);
+    Mesh const quad = flatMesh(vertices, {flatFace(corners)});
+    std::unique_ptr<TriangleMesh> const result = triangulate(quad);
+    EXPECT_EQ(result->getVertexCount(), 4u);
+    EXPECT_EQ(result->getTriangleCount(), 2u);
+    EXPECT_NEAR(test::totalArea(*result), 4.0, AREA_TOLERANCE);
+    EXPECT_TRUE(test::allFaceUp(*result));
+    EXPECT_EQ(result->getLines(), nullptr);
+    EXPECT_EQ(result->getNormals(), nullptr);
+    EXPECT_EQ(result->getUVSets(), nullptr);
+}
+
+TEST_F(TriangulatorTest, TrianglesPassThroughAndShortFacesAreSkipped) {
+    // Face 0 is a triangle listing face 1 as its hole: the hole is ignored and emits nothing.
+    Points const vertices{{0, 0, 0}, {4, 0, 0}, {0, 4, 0}, {1, 1, 0}, {1, 2, 0}, {2, 1, 0}};
+    Mesh const mesh =
+        flatMesh(vertices, {flatFace({2, 0, 1}), flatFace({3, 4, 5}, -1), flatFace({0, 1})},
+                 {0, 1, Mesh::HOLES_END});
+    std::unique_ptr<TriangleMesh> const result = triangulate(mesh);
+    EXPECT_EQ(*result->getTriangles(), (std::vector<unsigned int>{2, 0, 1}));
+    EXPECT_EQ(result->getVertexCount(), 6u);
+}
+
+TEST_F(TriangulatorTest, SquareWithSquareHoleCoversExactlyTheRing) {
+    Points vertices;
+    std::vector<unsigned int> const outer = addFlatSquare(vertices, 0, 0, 4);
+    std::vector<unsigned int> const hole = addFlatSquare(vertices, 1, 1, 2, true);
+    Mesh const mesh =
+        flatMesh(vertices, {flatFace(outer), flatFace(hole, -1)}, {0, 1, Mesh::HOLES_END});
+    std::unique_ptr<TriangleMesh> const result = triangulate(mesh);
+    ASSERT_EQ(result->getTriangleCount(), 8u);
+    EXPECT_EQ(result->getVertexCount(), 8u);
+    EXPECT_NEAR(test::totalArea(*result), 16.0 - 4.0, AREA_TOLERANCE);
+    EXPECT_TRUE(test::allFaceUp(*result));
+    std::vector<unsigned int> const& t = *result->getTriangles();
+    for (std::size_t k = 0; k < t.size(); k += 3) {
+        Vector3<float> const c = (vertices[t[k]] + vertices[t[k + 1]] + vertices[t[k + 2]]) / 3.0f;
+        EXPECT_FALSE(c.x > 1 && c.x < 3 && c.y > 1 && c.y < 3)
+            << "triangle " << k / 3 << " in the hole";
+    }
+}
+
+TEST_F(TriangulatorTest, BowTieGetsItsCrossingAppendedAfterTheMeshVertices) {
+    std::unique_ptr<TriangleMesh> const result = triangulate(bowTie());
+    ASSERT_EQ(result->getVertexCount(), 5u);
+    Vector3<float> const& crossing = (*result->getVertices())[4];
+    EXPECT_NEAR(crossing.x, 0.5f, 1e-6);
+    EXPECT_NEAR(crossing.y, 0.5f, 1e-6);
+    std::vector<unsigned int> const& t = *result->getTriangles();
+    ASSERT_EQ(t.size(), 6u);
+    EXPECT_EQ(std::count(t.begin(), t.end(), 4u), 2);
+    EXPECT_NEAR(test::totalArea(*result), 0.5, AREA_TOLERANCE);
+}
+
+TEST_F(TriangulatorTest, ConcaveAndManyHoleFacesKeepTheirArea) {
+    // A comb of 8 teeth (area 32) and a 10 x 10 square with 16 unit holes, in one mesh.
+    Points vertices{{0, 0, 0}, {16, 0, 0}};
+    std::vector<unsigned int> comb{0, 1};
+    for (int i = 7; i >= 0; --i) {
+        for (auto const& p : {Vector3<float>(2 * i + 2, 3, 0), Vector3<float>(2 * i + 1, 3, 0),
+                              Vector3<float>(2 * i + 1, 1, 0), Vector3<float>(2 * i, 1, 0)}) {
+            comb.push_back(static_cast<unsigned int>(vertices.size()));
+            vertices.push_back(p);
+        }
+    }
+    std::vector<Mesh::Polygon> faces{flatFace(comb), flatFace(addFlatSquare(vertices, 20, 0, 10))};
+    std::vector<unsigned int> holes{1};
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            holes.push_back(static_cast<unsigned int>(faces.size()));
+            faces.push_back(
+                flatFace(addFlatSquare(vertices, 21.0f + 2 * i, 1.0f + 2 * j, 1, true), -1));
+        }
+    }
+    holes.push_back(Mesh::HOLES_END);
+    std::unique_ptr<TriangleMesh> const result = triangulate(flatMesh(vertices, faces, holes));
+    EXPECT_NEAR(test::totalArea(*result), 32.0 + 100.0 - 16.0, AREA_TOLERANCE);
+    EXPECT_TRUE(test::allFaceUp(*result));
+    EXPECT_EQ(result->getVertexCount(), vertices.size());
+}
+
+TEST_F(TriangulatorTest, EdgesModeListsEveryMeshEdgeOnceInKeyOrder) {
+    // A quad and a triangle sharing the edge 1-2.
+    Points const vertices{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0.5f, 0}};
+    Mesh const mesh = flatMesh(vertices, {flatFace({0, 1, 2, 3}), flatFace({1, 4, 2})});
+    std::unique_ptr<TriangleMesh> const result =
+        triangulate(mesh, Triangulator::TRIANGLES_AND_EDGES);
+    ASSERT_NE(result->getLines(), nullptr);
+    EXPECT_EQ(*result->getLines(), (std::vector<unsigned int>{0, 1, 1, 2, 0, 3, 2, 3, 1, 4, 2, 4}));
+    EXPECT_EQ(result->getTriangleCount(), 3u);
+}
+
+TEST_F(TriangulatorTest, CombineLimitThrowsAndTheTriangulatorRecovers) {
+    Mesh const star = starMesh(101, 7);  // 606 crossings
+    try {
+        triangulate(star);
+        FAIL() << "no exception";
+    } catch (std::runtime_error const& e) {
+        EXPECT_STREQ(e.what(), "Triangulator: not enough space for combined vertices!");
+    }
+    std::unique_ptr<TriangleMesh> const next = triangulate(bowTie());
+    EXPECT_EQ(next->getVertexCount(), 5u);
+    EXPECT_EQ(next->getTriangleCount(), 2u);
+
+    std::unique_ptr<TriangleMesh> const withinLimit = triangulate(starMesh(11, 3));  // 22 crossings
+    EXPECT_EQ(withinLimit->getVertexCount(), 11u + 22u);
+}
+
+TEST(TriangleMeshDumpTest, WritesHeaderPositionsAndFaces) {
+    TriangleMesh const mesh(new Points{{0, 0, 0}, {1.5f, 0, 0}, {0, 2, -1}}, nullptr, nullptr,
+                            new std::vector<unsigned int>{0, 1, 2}, nullptr);
+    std::ostringstream out;
+    out << mesh;
+    EXPECT_EQ(out.str(),
+              "# TriangleMesh (3 vertices, 1 triangles)\nv 0 0 0\nv 1.5 0 0\nv 0 2 -1\nf 0 1 2\n");
+}
+
+}  // namespace
+}  // namespace util

@@ -34,6 +34,16 @@ void field(std::wostream& stream, char const* label, T const& value, char const*
 }
 }  // namespace
 
+MeshData* removeEdgesZero(float threshold, MeshData const& data) {
+    return runPass(data, [threshold](util::Mesh& mesh) {
+        if (mesh.removeZeroEdges(threshold) != 0) mesh.deleteUnusedVertices(nullptr);
+    });
+}
+
+MeshData* removeFacesZero(float threshold, MeshData const& data) {
+    return runPass(data, [threshold](util::Mesh& mesh) { mesh.removeZeroFaces(threshold, false); });
+}
+
 void freeMeshData(MeshData const* data) {
     if (data == nullptr) return;
     delete[] data->mName;

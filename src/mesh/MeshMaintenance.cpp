@@ -7,6 +7,7 @@ namespace util {
 namespace {
 constexpr unsigned int REMOVED = 0xFFFFFFFFu;
 constexpr std::size_t SHRINK_AFTER_REMOVED_FACES = 16;
+constexpr std::size_t SLACK_FRACTION = 4;  // slack of a quarter of the kept faces
 
 // A hole group with every index kept as read and as it will be renumbered.
 struct HoleGroup {
@@ -154,7 +155,10 @@ void Mesh::removeEmptyFaces(std::vector<unsigned int>* removed) {
             mHoles.push_back(HOLES_END);
         }
     }
-    if (removedCount >= SHRINK_AFTER_REMOVED_FACES) mFaces.shrink_to_fit();
+    // Releasing capacity moves every kept face into fresh memory, so a pass that removes a few
+    // faces from a large mesh would pay for the whole array; wait until the slack is sizeable.
+    bool const sizeableSlack = mFaces.capacity() - mFaces.size() >= mFaces.size() / SLACK_FRACTION;
+    if (removedCount >= SHRINK_AFTER_REMOVED_FACES && sizeableSlack) mFaces.shrink_to_fit();
 }
 
 }  // namespace util

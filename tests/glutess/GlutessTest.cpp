@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <deque>
@@ -21,49 +22,45 @@ using Contour = std::vector<Point>;
 // Polygon data of every test polygon: what the tessellator reported, as triangles.
 struct Recorder {
     std::vector<std::array<Point const*, 3>> triangles;
-    unsigned int type = 0;
     std::vector<unsigned int> errors;
     std::deque<Point> combined;  // stable addresses, handed back as vertex data
+    unsigned int type = 0;
     std::vector<Point const*> primitive;
     int callbacks = 0;
     int throwOnCallback = -1;  // throws at this callback number
     bool throwOnCombine = false;
 
-    void count() {
-        if (callbacks++ == throwOnCallback) throw std::logic_error("callback failed");
+    // Every callback but the error one counts itself here first.
+    static Recorder& count(void* data) {
+        Recorder& r = *static_cast<Recorder*>(data);
+        if (r.callbacks++ == r.throwOnCallback) throw std::logic_error("callback failed");
+        return r;
     }
 };
 
-Recorder& recorder(void* data) { return *static_cast<Recorder*>(data); }
-
 void onBegin(unsigned int type, void* data) {
-    Recorder& r = recorder(data);
-    r.count();
+    Recorder& r = Recorder::count(data);
     r.type = type;
     r.primitive.clear();
 }
 
 void onVertex(void* vertex, void* data) {
-    Recorder& r = recorder(data);
-    r.count();
-    r.primitive.push_back(static_cast<Point const*>(vertex));
+    Recorder::count(data).primitive.push_back(static_cast<Point const*>(vertex));
 }
 
 void onEnd(void* data) {
-    Recorder& r = recorder(data);
-    r.count();
+    Recorder& r = Recorder::count(data);
     std::vector<Point const*> const& p = r.primitive;
-    unsigned int const type = r.type;
-    for (std::size_t k = 0; k + 2 < p.size(); k += type == GLUTESS_TRIANGLES ? 3 : 1) {
-        r.triangles.push_back({type == GLUTESS_TRIANGLE_FAN ? p[0] : p[k], p[k + 1], p[k + 2]});
-    }
+    for (std::size_t k = 0; k + 2 < p.size(); k += r.type == GLUTESS_TRIANGLES ? 3 : 1)
+        r.triangles.push_back({r.type == GLUTESS_TRIANGLE_FAN ? p[0] : p[k], p[k + 1], p[k + 2]});
 }
 
-void onError(unsigned int code, void* data) { recorder(data).errors.push_back(code); }
+void onError(unsigned int code, void* data) {
+    static_cast<Recorder*>(data)->errors.push_back(code);
+}
 
 void onCombine(double* coords, void**, float*, void** out, void* data) {
-    Recorder& r = recorder(data);
-    r.count();
+    Recorder& r = Recorder::count(data);
     if (r.throwOnCombine) throw std::runtime_error("no room");
     r.combined.push_back({coords[0], coords[1], coords[2]});
     *out = &r.combined.back();
@@ -74,10 +71,16 @@ GlutessCallback callback(F* f) {
     return reinterpret_cast<GlutessCallback>(f);
 }
 
-double area(std::array<Point const*, 3> const& t) {
-    return 0.5 * std::abs((t[1]->x - t[0]->x) * (t[2]->y - t[0]->y) -
-                          (t[2]->x - t[0]->x) * (t[1]->y - t[0]->y));
+double totalArea(Recorder const& r) {
+    double sum = 0;
+    for (auto const& t : r.triangles) {
+        sum += 0.5 * std::abs((t[1]->x - t[0]->x) * (t[2]->y - t[0]->y) -
+                              (t[2]->x - t[0]->x) * (t[1]->y - t[0]->y));
+    }
+    return sum;
 }
+
+Contour const BOW_TIE{{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 0}};
 
 Contour square(double lo, double hi) {
     return {{lo, lo, 0}, {hi, lo, 0}, {hi, hi, 0}, {lo, hi, 0}};
@@ -110,12 +113,6 @@ protected:
         glutessTessEndPolygon(mTess);
     }
 
-    double totalArea(Recorder const& r) const {
-        double sum = 0;
-        for (auto const& t : r.triangles) sum += area(t);
-        return sum;
-    }
-
     GlutessTesselator* mTess = nullptr;
 };
 
@@ -129,27 +126,24 @@ TEST_F(GlutessTest, SquareGivesTwoTrianglesOfItsOwnCorners) {
         for (Point const* p : t) EXPECT_TRUE(p >= &polygon[0][0] && p < &polygon[0][0] + 4);
     }
     EXPECT_TRUE(r.errors.empty());
-}
 
-TEST_F(GlutessTest, NestedContoursFillByOddWinding) {
-    // Three nested squares of one orientation: odd fills the outer ring and the core.
-    std::vector<Contour> const polygon{square(0, 4), square(1, 3), square(1.5, 2.5)};
-    Recorder r;
-    tessellate(polygon, r);
-    EXPECT_NEAR(totalArea(r), 16.0 - 4.0 + 1.0, 1e-9);
+    // Three nested squares of one orientation: odd winding fills the outer ring and the core.
+    std::vector<Contour> const nestedPolygon{square(0, 4), square(1, 3), square(1.5, 2.5)};
+    Recorder nested;
+    tessellate(nestedPolygon, nested);
+    EXPECT_NEAR(totalArea(nested), 16.0 - 4.0 + 1.0, 1e-9);
 }
 
 TEST_F(GlutessTest, BowTieAsksCombineForTheCrossing) {
-    std::vector<Contour> const polygon{{{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 0}}};
+    std::vector<Contour> const polygon{BOW_TIE};
     Recorder r;
     tessellate(polygon, r);
     ASSERT_EQ(r.combined.size(), 1u);
     EXPECT_NEAR(r.combined[0].x, 0.5, 1e-12);
     EXPECT_NEAR(r.combined[0].y, 0.5, 1e-12);
     ASSERT_EQ(r.triangles.size(), 2u);
-    for (auto const& t : r.triangles) {
-        EXPECT_TRUE(t[0] == &r.combined[0] || t[1] == &r.combined[0] || t[2] == &r.combined[0]);
-    }
+    for (auto const& t : r.triangles)
+        EXPECT_NE(std::find(t.begin(), t.end(), &r.combined[0]), t.end());
     EXPECT_NEAR(totalArea(r), 0.5, 1e-12);
 }
 
@@ -184,21 +178,16 @@ TEST_F(GlutessTest, ExceptionFromACallbackLeavesEndPolygonAfterSilence) {
         EXPECT_THROW(tessellate(polygon, r), std::logic_error);
         EXPECT_EQ(r.callbacks, at + 1) << "a callback ran after the throw";
     }
+    std::vector<Contour> const bowTie{BOW_TIE};
+    Recorder combineThrows;
+    combineThrows.throwOnCombine = true;
+    EXPECT_THROW(tessellate(bowTie, combineThrows), std::runtime_error);
+    EXPECT_EQ(combineThrows.callbacks, 1);
+    EXPECT_TRUE(combineThrows.errors.empty());
+
     Recorder next;
     tessellate(polygon, next);
     EXPECT_NEAR(totalArea(next), 0.75, 1e-12);
-}
-
-TEST_F(GlutessTest, ExceptionFromCombineLeavesEndPolygon) {
-    std::vector<Contour> const polygon{{{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 0}}};
-    Recorder r;
-    r.throwOnCombine = true;
-    EXPECT_THROW(tessellate(polygon, r), std::runtime_error);
-    EXPECT_EQ(r.callbacks, 1);
-    EXPECT_TRUE(r.errors.empty());
-    Recorder next;
-    tessellate(polygon, next);
-    EXPECT_EQ(next.triangles.size(), 2u);
 }
 
 TEST(GlutessCHeaderTest, SquareFromCGivesTwoTriangles) {

@@ -17,7 +17,7 @@ bool overlapsUnitBox(V3 const& a, V3 const& b, V3 const& c) {
     return TriBoxOverlap::triBoxOverlap(&a.x, &b.x, &c.x, centre, half);
 }
 
-TEST(TriBoxOverlapTest, EachSeparatingAxisRejectsItsCase) {
+TEST(TriBoxOverlapTest, EachSeparatingAxisRejectsItsCaseButTouchingOverlaps) {
     EXPECT_TRUE(overlapsUnitBox(V3(-0.5f, 0, 0), V3(0.5f, 0, 0), V3(0, 0.5f, 0)));  // inside
     EXPECT_TRUE(overlapsUnitBox(V3(-5, -5, 0), V3(5, -5, 0), V3(0, 5, 0)));         // box inside
     EXPECT_FALSE(overlapsUnitBox(V3(2, 0, 0), V3(3, 0, 0), V3(2, 1, 0)));           // box axis
@@ -26,9 +26,7 @@ TEST(TriBoxOverlapTest, EachSeparatingAxisRejectsItsCase) {
     // In the plane z = 0, which cuts the box, but beyond the corner: only an edge axis separates.
     EXPECT_FALSE(overlapsUnitBox(V3(0.5f, 3, 0), V3(3, 0.5f, 0), V3(3, 3, 0)));
     EXPECT_FALSE(overlapsUnitBox(V3(3, 3, 0), V3(3, 0.5f, 0), V3(0.5f, 3, 0)));  // either winding
-}
-
-TEST(TriBoxOverlapTest, TouchingCountsAsOverlapWithoutEpsilon) {
+    // Touching counts as overlap, without an epsilon.
     EXPECT_TRUE(overlapsUnitBox(V3(1, 0, 0), V3(2, 0, 0), V3(2, 1, 0)));  // vertex on face
     EXPECT_TRUE(overlapsUnitBox(V3(3, 0, 0), V3(0, 3, 0), V3(0, 0, 3)));  // plane at corner
     EXPECT_FALSE(overlapsUnitBox(V3(1.0000001f, 0, 0), V3(2, 0, 0), V3(2, 1, 0)));

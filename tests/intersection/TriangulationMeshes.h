@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cmath>
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <vector>
 
@@ -43,20 +44,16 @@ inline double signedDoubleArea(TriangleMesh const& mesh, std::size_t k) {
     return (double(b.x) - a.x) * (double(c.y) - a.y) - (double(c.x) - a.x) * (double(b.y) - a.y);
 }
 
-inline double totalArea(TriangleMesh const& mesh) {
+// Expects every triangle to face +z (fans and strips must come out in one orientation; flat
+// ones may appear where corners are collinear) and to cover `area` in total.
+inline void expectFaceUpWithArea(TriangleMesh const& mesh, double area) {
     double sum = 0;
-    for (std::size_t k = 0; k < mesh.getTriangleCount(); ++k)
-        sum += std::abs(signedDoubleArea(mesh, k));
-    return sum / 2;
-}
-
-// No triangle faces -z: fans and strips must come out in one orientation. The tessellator may
-// emit flat triangles where corners are collinear.
-inline bool allFaceUp(TriangleMesh const& mesh) {
     for (std::size_t k = 0; k < mesh.getTriangleCount(); ++k) {
-        if (signedDoubleArea(mesh, k) < 0) return false;
+        double const doubleArea = signedDoubleArea(mesh, k);
+        EXPECT_GE(doubleArea, 0) << "triangle " << k;
+        sum += doubleArea;
     }
-    return true;
+    EXPECT_NEAR(sum / 2, area, 1e-4);
 }
 
 }  // namespace util::test

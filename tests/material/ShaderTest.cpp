@@ -26,8 +26,6 @@ std::string messageOf(F&& f) {
 TEST(ShaderTest, DefaultIsOneEmptyShaderEvenWhenFirstAskedAtLoad) {
     Shader const& shader = Shader::getDefault();
     EXPECT_EQ(&shader, EARLY_DEFAULT);
-    EXPECT_EQ(&shader, &Shader::getDefault());
-    EXPECT_EQ(shader->getName(), L"EmptyShader");
     EXPECT_TRUE(shader->getKeys().empty());
     EXPECT_EQ(shader, Shader());
 }
@@ -39,17 +37,15 @@ TEST(ShaderTest, KeysGetIndicesInOrderOfFirstAdditionAndIterateByName) {
     EXPECT_EQ(shader.addKey(L"mid", SKT_STRING, 1), 2u);
     EXPECT_EQ(shader.addKey(L"zeta", SKT_INT, 1), 0u);
     EXPECT_EQ(shader->getKeys(), (std::vector<std::wstring>{L"alpha", L"mid", L"zeta"}));
-    EXPECT_EQ(shader->getKeyCount(), 3u);
     ShaderKeyType type = SKT_INT;
     unsigned long size = 0;
     EXPECT_EQ(shader->getKey(L"alpha", type, size), 1u);
     EXPECT_EQ(type, SKT_FLOAT);
     EXPECT_EQ(size, 3u);
-    EXPECT_TRUE(shader->hasKey(L"mid"));
     EXPECT_FALSE(shader->hasKey(L"other"));
 }
 
-TEST(ShaderTest, EqualSchemasAreOneInternedValue) {
+TEST(ShaderTest, EqualSchemasAreOneInternedValueAndDistinctOnesOrder) {
     Shader a(L"cleanupShader");
     Shader b(L"cleanupShader");
     a.addKey(L"texture", SKT_TEXTURE, 1);
@@ -68,6 +64,12 @@ TEST(ShaderTest, EqualSchemasAreOneInternedValue) {
     d.addKey(L"x", SKT_INT, 1);
     EXPECT_NE(c, d);
     EXPECT_NE(Shader(L"one"), Shader(L"two"));
+
+    detail::ShaderContainer const one(L"one");
+    detail::ShaderContainer const two(L"two");
+    EXPECT_FALSE(one < one);
+    EXPECT_TRUE(one < two || two < one);
+    EXPECT_EQ(one > two, two < one);
 }
 
 TEST(ShaderTest, ChangesLeaveOtherHandlesAndContainerCopiesAlone) {
@@ -79,19 +81,16 @@ TEST(ShaderTest, ChangesLeaveOtherHandlesAndContainerCopiesAlone) {
     EXPECT_EQ(original->getName(), L"s");
     EXPECT_FALSE(original->hasKey(L"b"));
     EXPECT_EQ(changed->getName(), L"renamed");
-    EXPECT_EQ(changed->getKey(L"a"), 0u);
     EXPECT_EQ(changed->getKey(L"b"), 1u);
 
     detail::ShaderContainer first(L"c");
     first.addKey(L"a", SKT_INT, 1);
     detail::ShaderContainer second(first);
     second.addKey(L"b", SKT_INT, 1);
-    EXPECT_EQ(first.getKeys().size(), 1u);
     EXPECT_EQ(first.getKeyCount(), 1u);
-    EXPECT_NE(first, second);
 }
 
-TEST(ShaderTest, RejectedKeysThrowTheirTextsAndLeaveTheShaderUnchanged) {
+TEST(ShaderTest, RejectedAndUnknownKeysThrowTheirTextsAndLeaveTheShaderUnchanged) {
     Shader shader(L"cleanupShader");
     shader.addKey(L"texture", SKT_TEXTURE, 1);
     Shader const before = shader;
@@ -102,25 +101,14 @@ TEST(ShaderTest, RejectedKeysThrowTheirTextsAndLeaveTheShaderUnchanged) {
     EXPECT_EQ(messageOf<std::runtime_error>([&] { shader.addKey(L"texture", SKT_TEXTURE, 2); }),
               "tried to add an existing key with non-matching type/size");
     EXPECT_EQ(shader, before);
-    EXPECT_FALSE(shader->hasKey(L"array"));
-}
-
-TEST(ShaderTest, UnknownKeysAndIndicesThrow) {
-    Shader shader(L"s");
-    shader.addKey(L"k", SKT_INT, 1);
     EXPECT_EQ(messageOf<std::invalid_argument>([&] { shader->getKey(L"missing"); }),
               "unknown shader key: missing");
     // The name is narrowed to UTF-8.
     EXPECT_EQ(messageOf<std::invalid_argument>([&] { shader->getKey(L"caf\u00e9"); }),
               "unknown shader key: caf\xc3\xa9");
-    ShaderKeyType type = SKT_INT;
-    unsigned long size = 0;
-    EXPECT_THROW(shader->getKey(L"missing", type, size), std::invalid_argument);
-    EXPECT_THROW(shader->checkScalarKey(1, SKT_INT), std::out_of_range);
-    EXPECT_THROW(shader->checkArrayKey(1, SKT_INT, 0), std::out_of_range);
 }
 
-TEST(ShaderTest, KeyChecksTellScalarsFromArraysAndTypes) {
+TEST(ShaderTest, KeyChecksTellScalarsFromArraysAndTypesAndRejectBadIndices) {
     Shader shader(L"s");
     unsigned long const scalar = shader.addKey(L"scalar", SKT_FLOAT, 1);
     unsigned long const array = shader.addKey(L"array", SKT_FLOAT, 3);
@@ -131,6 +119,8 @@ TEST(ShaderTest, KeyChecksTellScalarsFromArraysAndTypes) {
     EXPECT_FALSE(shader->checkArrayKey(array, SKT_FLOAT, 3));
     EXPECT_FALSE(shader->checkArrayKey(array, SKT_BOOL, 0));
     EXPECT_TRUE(shader->checkArrayKey(scalar, SKT_FLOAT, 0));
+    EXPECT_THROW(shader->checkScalarKey(2, SKT_INT), std::out_of_range);
+    EXPECT_THROW(shader->checkArrayKey(2, SKT_INT, 0), std::out_of_range);
 }
 
 // Expected values folded independently (64-bit murmur step over the characters, then over
@@ -152,14 +142,6 @@ TEST(ShaderTest, PrintsNameAndKeysInNameOrder) {
     std::wostringstream empty;
     empty << Shader::getDefault();
     EXPECT_EQ(empty.str(), L"EmptyShader [  ]");
-}
-
-TEST(ShaderTest, OrderingIsIrreflexiveAndSeparatesDistinctSchemas) {
-    detail::ShaderContainer const a(L"a");
-    detail::ShaderContainer const b(L"b");
-    EXPECT_FALSE(a < a);
-    EXPECT_TRUE(a < b || b < a);
-    EXPECT_EQ(a > b, b < a);
 }
 
 }  // namespace

@@ -74,11 +74,10 @@ TEST(BBoxOctreeTest, GrowthRecentresOnTheUnionAndDoublesTheHalfSize) {
 
 TEST(BBoxOctreeTest, RemoveAllReturnsEntriesInNodePreOrderAndEmptiesTheTree) {
     Tree tree(5, V3(0, 0, 0), 10);
-    for (auto const& [box, value] :
-         {std::pair(cube(1, 2), 1u), std::pair(cube(-1, 1), 2u), std::pair(cube(-2, -1), 3u),
-          std::pair(cube(-0.5f, 0.5f), 4u)}) {
-        tree.add(box, value);
-    }
+    tree.add(cube(1, 2), 1);
+    tree.add(cube(-1, 1), 2);
+    tree.add(cube(-2, -1), 3);
+    tree.add(cube(-0.5f, 0.5f), 4);
     std::vector<unsigned int> values;
     for (auto const& entry : tree.removeAll()) values.push_back(entry.value);
     EXPECT_EQ(values, (std::vector<unsigned int>{2, 4, 3, 1}));  // root, then octant 0 before 7

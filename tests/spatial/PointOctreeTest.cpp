@@ -107,7 +107,7 @@ TEST(PointOctreeTest, QueriesMatchBruteForceOnRandomAndGridClouds) {
     expectMatchesBruteForce(grid, 4, {0, 1, 1.5f}, 1);
 }
 
-TEST(PointOctreeTest, CrowdedLeafGetsASubTreeThatAnswersQueries) {
+TEST(PointOctreeTest, CrowdedLeafGetsASubTreeUnlessItsPointsCannotSplit) {
     std::vector<V3> positions = randomCloud(10001, 0, 0.4f, 2);  // all in leaf 1 at depth 2
     positions.emplace_back(1, 1, 1);
     positions.emplace_back(1, 0, 1);
@@ -118,13 +118,11 @@ TEST(PointOctreeTest, CrowdedLeafGetsASubTreeThatAnswersQueries) {
 
     positions.resize(10000);  // at the limit: no sub-tree
     EXPECT_EQ(PointOctree(2, positions, 0).findSubTree(1), nullptr);
-}
 
-TEST(PointOctreeTest, NoSubTreeWhenEveryPointLandsInOneLeaf) {
-    std::vector<V3> const positions(10001, V3(2, 3, 4));
-    PointOctree tree(2, positions, 0);
-    EXPECT_EQ(tree.findSubTree(1), nullptr);
-    EXPECT_EQ(sortedNear(tree, V3(2, 3, 4), 0).size(), 10001u);
+    std::vector<V3> const duplicates(10001, V3(2, 3, 4));  // a sub-tree could not split them
+    PointOctree same(2, duplicates, 0);
+    EXPECT_EQ(same.findSubTree(1), nullptr);
+    EXPECT_EQ(sortedNear(same, V3(2, 3, 4), 0).size(), 10001u);
 }
 
 }  // namespace

@@ -45,6 +45,15 @@ void RecordBuilder::addFace(std::initializer_list<int> corners) {
     indices.insert(indices.end(), corners);
 }
 
+void RecordBuilder::addSquare(float x0, float y0, float x1, float y1, bool clockwise) {
+    int const first = static_cast<int>(coords.size() / 3);
+    for (V3 const& v : {V3(x0, y0, 0), V3(x1, y0, 0), V3(x1, y1, 0), V3(x0, y1, 0)}) addVertex(v.x, v.y, v.z);
+    if (clockwise)
+        addFace({first, first + 3, first + 2, first + 1});
+    else
+        addFace({first, first + 1, first + 2, first + 3});
+}
+
 Cleanup::MeshData RecordBuilder::record() {
     Cleanup::MeshData data{};
     data.mVertexCoords = coords.empty() ? nullptr : coords.data();

@@ -42,6 +42,8 @@ struct RecordBuilder {
 
     void addVertex(float x, float y, float z) { coords.insert(coords.end(), {x, y, z}); }
     void addFace(std::initializer_list<int> corners);
+    // Four new vertices in the plane z = 0 and the face through them, as addSquare above.
+    void addSquare(float x0, float y0, float x1, float y1, bool clockwise = false);
     Cleanup::MeshData record();
 };
 

@@ -1,0 +1,246 @@
+#include "mesh/MeshCleanupUtils.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include "mesh/MeshUtils.h"
+
+namespace util {
+
+namespace {
+constexpr float SPIKE_ANGLE_DEGREES = 0.5f;
+constexpr float DEGREES_PER_RADIAN = 57.29578f;
+
+// Where a boundary touches itself: it runs forward along p1 ... p2 and later back along
+// q2 ... q1 over the same vertices. A touching at a single vertex has p1 = p2 and q1 = q2.
+struct Touching {
+    std::size_t p1, p2, q1, q2;
+    bool singleVertex() const { return p1 == p2 && q1 == q2; }
+};
+
+float getAngle(std::vector<Vector3<float>> const& vertices, unsigned long a, unsigned long b,
+               unsigned long c) {
+    Vector3<float> const toA = (vertices[a] - vertices[b]).normalized();
+    Vector3<float> const toC = (vertices[c] - vertices[b]).normalized();
+    return angleBetweenUnitVector3s(toA, toC) * DEGREES_PER_RADIAN;
+}
+
+void copyVertexAndMoveInwards(std::vector<Vector3<float>>& vertices, Mesh::Polygon& face,
+                              unsigned int vertex) {
+    auto const it = std::find(face.vertexIndices.begin(), face.vertexIndices.end(), vertex);
+    if (it == face.vertexIndices.end()) return;
+    Vector3<float> const position = vertices[vertex];
+    vertices.push_back(position);
+    *it = static_cast<unsigned int>(vertices.size() - 1);
+    MeshCleanupUtils::moveVertexInwards(
+        vertices, face, static_cast<unsigned long>(it - face.vertexIndices.begin()));
+}
+
+bool hasRepeatedVertex(std::vector<unsigned int> const& corners) {
+    std::vector<unsigned int> sorted(corners);
+    std::sort(sorted.begin(), sorted.end());
+    return std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
+}
+
+bool findFirstRepeat(std::vector<unsigned int> const& corners, std::size_t& p, std::size_t& q) {
+    for (p = 0; p < corners.size(); ++p)
+        for (q = p + 1; q < corners.size(); ++q)
+            if (corners[p] == corners[q]) return true;
+    return false;
+}
+
+// Widens the touching at positions p < q as far as the boundary runs along the same vertices
+// on both sides. Each widening step needs two distinct positions, so the runs never overlap.
+Touching widenTouching(std::vector<unsigned int> const& c, std::size_t p, std::size_t q) {
+    std::size_t const n = c.size();
+    auto next = [n](std::size_t i) { return (i + 1) % n; };
+    auto prev = [n](std::size_t i) { return (i + n - 1) % n; };
+    auto between = [n](std::size_t from, std::size_t to) { return (to + n - from) % n - 1; };
+    Touching t{p, p, q, q};
+    while (between(t.q1, t.p1) >= 2 && c[prev(t.p1)] == c[next(t.q1)]) {
+        t.p1 = prev(t.p1);
+        t.q1 = next(t.q1);
+    }
+    t.p2 = t.p1;
+    t.q2 = t.q1;
+    while (between(t.p2, t.q2) >= 2 && c[next(t.p2)] == c[prev(t.q2)]) {
+        t.p2 = next(t.p2);
+        t.q2 = prev(t.q2);
+    }
+    return t;
+}
+
+Mesh::Polygon emptyPartOf(Mesh::Polygon const& face) {
+    Mesh::Polygon part;
+    part.faceNormal = face.faceNormal;
+    part.faceEdgeIndicesSet = face.faceEdgeIndicesSet;
+    return part;
+}
+
+// The enclosed side: positions p2 + 1 ... q2.
+Mesh::Polygon innerPart(Mesh::Polygon const& face, Touching const& t) {
+    std::size_t const n = face.vertexIndices.size();
+    Mesh::Polygon part = emptyPartOf(face);
+    for (std::size_t i = (t.p2 + 1) % n;; i = (i + 1) % n) {
+        part.pushBackIndices(face, i, false);
+        if (i == t.q2) break;
+    }
+    return part;
+}
+
+// The other side: positions q1 ... p1 - 1, collected backwards and inverted back into the
+// orientation it had in face; the normal stays the face's.
+Mesh::Polygon outerPart(Mesh::Polygon const& face, Touching const& t) {
+    std::size_t const n = face.vertexIndices.size();
+    Mesh::Polygon part = emptyPartOf(face);
+    for (std::size_t i = (t.p1 + n - 1) % n;; i = (i + n - 1) % n) {
+        part.pushBackIndices(face, i, false);
+        if (i == t.q1) break;
+    }
+    part.invert();
+    part.faceNormal = face.faceNormal;
+    return part;
+}
+
+// True when the first part is the boundary that stays and the second the loop. The part that
+// agrees with the face's orientation wins; otherwise the larger one, the first on a tie.
+bool firstPartStays(std::vector<Vector3<float>> const& vertices, Mesh::Polygon const& face,
+                    Mesh::Polygon const& first, Mesh::Polygon const& second) {
+    Vector3<float> n1, n2;
+    bool const ok1 = MeshUtils::calcPolyNormal(vertices, &first.vertexIndices, n1);
+    bool const ok2 = MeshUtils::calcPolyNormal(vertices, &second.vertexIndices, n2);
+    if (ok1 != ok2) return ok1;
+    float const d1 = n1.dot(face.faceNormal);
+    float const d2 = n2.dot(face.faceNormal);
+    if (d1 > 0 && d2 < 0) return true;
+    if (d2 > 0 && d1 < 0) return false;
+    return MeshUtils::area(vertices, first.vertexIndices, n1) >=
+           MeshUtils::area(vertices, second.vertexIndices, n2);
+}
+
+// Spike removal: erases the touching corner whose neighbours turn back at almost zero angle.
+bool eraseSpikeAt(std::vector<Vector3<float>> const& vertices, Mesh::Polygon& face,
+                  Touching const& t) {
+    std::vector<unsigned int> const& c = face.vertexIndices;
+    std::size_t const n = c.size();
+    for (std::size_t const position : {t.p1, t.q1}) {
+        if (getAngle(vertices, c[(position + n - 1) % n], c[position], c[(position + 1) % n]) <
+            SPIKE_ANGLE_DEGREES) {
+            face.eraseIndex(position, vertices);
+            return true;
+        }
+    }
+    return false;
+}
+}  // namespace
+
+bool MeshCleanupUtils::extractAndRemoveLoops(std::vector<Vector3<float>>& vertices,
+                                             Mesh::Polygon& face,
+                                             std::vector<Mesh::Polygon>& loops,
+                                             bool removeSpikes) {
+    while (hasRepeatedVertex(face.vertexIndices)) {
+        std::size_t p = 0, q = 0;
+        if (!findFirstRepeat(face.vertexIndices, p, q)) {
+            std::cerr << " ??? no shared vertices found, failed." << std::endl;
+            return false;
+        }
+        Touching const t = widenTouching(face.vertexIndices, p, q);
+        bool const spikeCheck = removeSpikes && t.singleVertex();
+        if (spikeCheck && eraseSpikeAt(vertices, face, t)) continue;
+
+        Mesh::Polygon first = innerPart(face, t);
+        Mesh::Polygon second = outerPart(face, t);
+        bool const firstFits = first.vertexIndices.size() >= 3;
+        bool const secondFits = second.vertexIndices.size() >= 3;
+        if (!firstFits && !secondFits) {
+            face.clearIndices();
+            return true;
+        }
+        if (!firstFits || !secondFits) {
+            face = firstFits ? std::move(first) : std::move(second);
+            continue;
+        }
+        bool const firstStays = firstPartStays(vertices, face, first, second);
+        Mesh::Polygon loop = firstStays ? std::move(second) : std::move(first);
+        unsigned int const touchingVertex = face.vertexIndices[t.p1];
+        face = firstStays ? std::move(first) : std::move(second);
+        // The loop gets its own copy of the touching vertex so that it no longer shares it.
+        if (spikeCheck) copyVertexAndMoveInwards(vertices, loop, touchingVertex);
+        if (!extractAndRemoveLoops(vertices, loop, loops, removeSpikes)) return false;
+        loops.push_back(std::move(loop));
+    }
+    return true;
+}
+
+void MeshCleanupUtils::moveVertexInwards(std::vector<Vector3<float>>& vertices,
+                                         Mesh::Polygon& face, unsigned long position) {
+    std::vector<unsigned int> const& c = face.vertexIndices;
+    std::size_t const n = c.size();
+    Vector3<float> const p = vertices[c[position]];
+    Vector3<float> const q = vertices[c[(position + n - 1) % n]];
+    Vector3<float> const r = vertices[c[(position + 1) % n]];
+    // Both edge normals point into a face that winds counter-clockwise around its normal.
+    Vector3<float> const d1 = face.faceNormal.cross(r - p).normalized();
+    Vector3<float> const d0 = face.faceNormal.cross(p - q).normalized();
+    Vector3<float> direction = d0 + d1;
+    if (!direction.normalize()) direction = (r - p).normalized();
+    vertices[c[position]] = p + direction * INWARD_DISTANCE;
+    MeshUtils::calcPolyNormal(vertices, &face.vertexIndices, face.faceNormal);
+}
+
+namespace {
+void copyCorner(Mesh::Polygon& face, std::size_t from, std::size_t to) {
+    face.vertexIndices[to] = face.vertexIndices[from];
+    if (!face.normalIndices.empty()) face.normalIndices[to] = face.normalIndices[from];
+    for (auto& list : face.uvIndices)
+        if (!list.empty()) list[to] = list[from];
+}
+
+void shrinkCorners(Mesh::Polygon& face, std::size_t count) {
+    face.vertexIndices.resize(count);
+    if (!face.normalIndices.empty()) face.normalIndices.resize(count);
+    for (auto& list : face.uvIndices)
+        if (!list.empty()) list.resize(count);
+}
+}  // namespace
+
+bool MeshCleanupUtils::removeCollapsedEdges(Mesh::Polygon& face) {
+    std::vector<unsigned int> const& c = face.vertexIndices;
+    std::size_t const n = c.size();
+    if (n == 0) return false;
+    bool const edgeNumbers = face.faceEdgeIndicesSet && !face.normalIndices.empty();
+    // A kept corner that ends a run of duplicates leaves the run by the last skipped corner's
+    // edge, so it takes that edge's number.
+    auto takeRunEdge = [&face, edgeNumbers](std::size_t kept, std::size_t lastSkipped) {
+        if (edgeNumbers && lastSkipped != 0) face.normalIndices[kept] = face.normalIndices[lastSkipped];
+    };
+    std::size_t w = 0;
+    std::size_t lastSkipped = 0;  // 0: no run pending (corner 0 is never skipped)
+    for (std::size_t r = 1; r < n; ++r) {
+        if (c[r] == c[w]) {
+            lastSkipped = r;
+            continue;
+        }
+        takeRunEdge(w, lastSkipped);
+        lastSkipped = 0;
+        copyCorner(face, r, ++w);
+    }
+    takeRunEdge(w, lastSkipped);
+    std::size_t count = w + 1;
+    if (count > 1 && c[w] == c[0]) --count;
+    if (count < 3) {
+        face.clearIndices();
+        return true;
+    }
+    if (count == n) return false;
+    shrinkCorners(face, count);
+    return true;
+}
+
+void MeshCleanupUtils::simpleRemoveEmptyFaces(std::vector<Mesh::Polygon>& faces) {
+    faces.erase(std::remove_if(faces.begin(), faces.end(),
+                               [](Mesh::Polygon const& face) { return face.vertexIndices.empty(); }),
+                faces.end());
+}
+
+}  // namespace util

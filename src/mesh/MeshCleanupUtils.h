@@ -1,0 +1,38 @@
+#pragma once
+
+#include <vector>
+
+#include "base/Vector3.h"
+#include "mesh/Mesh.h"
+
+namespace util {
+
+// Single-face repairs used by the passes that merge or collapse corners. They edit a face's
+// parallel lists (vertex, normal, ten UV lists) corner by corner, so the lists stay aligned.
+class MeshCleanupUtils {
+public:
+    // Distance by which a vertex is nudged into its face to separate touching boundaries.
+    static constexpr float INWARD_DISTANCE = 0.0016f;
+
+    // Splits a face whose boundary touches itself into the outer boundary, which stays in face,
+    // and the enclosed loops, which are appended to loops (a loop's own loops come before it).
+    // Parts of fewer than 3 corners are dropped; with removeSpikes, near-zero angles at a
+    // touching vertex are erased and loops get their own copy of the touching vertex, so
+    // vertices may grow. False when the extraction failed; face is then left half done and the
+    // caller restores it.
+    static bool extractAndRemoveLoops(std::vector<Vector3<float>>& vertices, Mesh::Polygon& face,
+                                      std::vector<Mesh::Polygon>& loops, bool removeSpikes);
+    // Moves the vertex at corner position by INWARD_DISTANCE into the face (which must wind
+    // counter-clockwise around its faceNormal) and recomputes faceNormal.
+    static void moveVertexInwards(std::vector<Vector3<float>>& vertices, Mesh::Polygon& face,
+                                  unsigned long position);
+
+    // Removes repeated consecutive corners (cyclically); a face left with fewer than 3 corners
+    // is emptied. True when the face changed.
+    static bool removeCollapsedEdges(Mesh::Polygon& face);
+    // Drops faces without corners, keeping the order of the others. Holes and materials are
+    // the caller's business.
+    static void simpleRemoveEmptyFaces(std::vector<Mesh::Polygon>& faces);
+};
+
+}  // namespace util

@@ -1,0 +1,108 @@
+#include "mesh/IdenticalVertexGroups.h"
+
+#include <gtest/gtest.h>
+
+#include "mesh/HoleRelation.h"
+#include "support/MeshBuilders.h"
+
+namespace util {
+namespace detail {
+namespace {
+
+using test::Corners;
+using test::V3;
+using Groups = std::vector<std::vector<unsigned int>>;
+
+// groupOfVertex for vertexCount vertices, consistent with groups.
+std::vector<long> indexGroups(Groups const& groups, std::size_t vertexCount) {
+    std::vector<long> groupOfVertex(vertexCount, EMPTYIVG);
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        for (unsigned int const v : groups[g]) groupOfVertex[v] = static_cast<long>(g);
+    return groupOfVertex;
+}
+
+TEST(IdenticalVertexGroupsTest, RemovingFromAPairDissolvesItAndAddingSortsAndMaps) {
+    Groups groups{{3, 7}, {1, 4, 6}};
+    std::vector<long> groupOfVertex = indexGroups(groups, 8);
+    removeFromIVG(7, groups[0], groupOfVertex);
+    EXPECT_TRUE(groups[0].empty());
+    EXPECT_EQ(groupOfVertex[3], EMPTYIVG);
+    removeFromIVG(4, groups[1], groupOfVertex);
+    EXPECT_EQ(groups[1], (Corners{1, 6}));
+    EXPECT_EQ(groupOfVertex[4], EMPTYIVG);
+
+    std::vector<unsigned int>* current = &groups[1];
+    std::vector<unsigned int> single{5};
+    EXPECT_FALSE(addIVGToBackAndClear(single, groupOfVertex, groups, current, 1));
+    EXPECT_TRUE(single.empty());
+    std::vector<unsigned int> candidate{7, 2, 4};
+    EXPECT_TRUE(addIVGToBackAndClear(candidate, groupOfVertex, groups, current, 1));
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[2], (Corners{2, 4, 7}));
+    EXPECT_EQ(groupOfVertex[4], 2);
+    EXPECT_TRUE(candidate.empty());
+    EXPECT_EQ(current, &groups[1]);
+}
+
+// Faces 0 and 1 are squares, face 2 a hole in face 1 (vertices 8-11).
+class EnforceHoleConsistencyTest : public ::testing::Test {
+protected:
+    EnforceHoleConsistencyTest() {
+        std::vector<V3> vertices;
+        std::vector<Corners> faces{test::addSquare(vertices, 20, 0, 30, 10),
+                                   test::addSquare(vertices, 0, 0, 10, 10),
+                                   test::addSquare(vertices, 2, 2, 4, 4, true)};
+        mesh = test::makeMesh(vertices, faces, {1, 2, Mesh::HOLES_END});
+    }
+    void enforce(Groups& groups, std::vector<long>& groupOfVertex, unsigned long firstMovable) {
+        enforceHoleConsistency(mesh.mFaces, HoleRelation(mesh.mHoles), groups, groupOfVertex,
+                               mesh.mVertices, firstMovable);
+    }
+    Mesh mesh{"empty"};
+};
+
+TEST_F(EnforceHoleConsistencyTest, HoleVerticesLeaveAGroupWithTheirOwnFace) {
+    Groups groups{{4, 5, 8, 9}};
+    std::vector<long> groupOfVertex = indexGroups(groups, 12);
+    enforce(groups, groupOfVertex, 0);
+    EXPECT_EQ(groups, (Groups{{4, 5}, {8, 9}}));
+    EXPECT_EQ(groupOfVertex[8], 1);
+
+    Groups pair{{4, 8}};  // the hole vertex alone is no group, and neither is the face's
+    std::vector<long> pairOfVertex = indexGroups(pair, 12);
+    enforce(pair, pairOfVertex, 0);
+    EXPECT_EQ(pair, (Groups{{}}));
+    EXPECT_EQ(pairOfVertex[4], EMPTYIVG);
+    EXPECT_EQ(pairOfVertex[8], EMPTYIVG);
+}
+
+TEST_F(EnforceHoleConsistencyTest, WeldedVertexTakesTheHoleVertexPosition) {
+    Groups groups{{1, 9}};
+    std::vector<long> groupOfVertex = indexGroups(groups, 12);
+    V3 const holeCorner = mesh.mVertices[9];
+    V3 const otherCorner = mesh.mVertices[1];
+    enforce(groups, groupOfVertex, 2);  // vertex 1 may not move
+    EXPECT_EQ(mesh.mVertices[1], otherCorner);
+    enforce(groups, groupOfVertex, 0);
+    EXPECT_EQ(mesh.mVertices[1], holeCorner);
+    EXPECT_EQ(mesh.mVertices[9], otherCorner);
+}
+
+TEST(EnforceHoleConsistencyOtherFacesTest, OnlyHolesOfTheFirstFaceStayWelded) {
+    std::vector<V3> vertices;
+    std::vector<Corners> faces{test::addSquare(vertices, 0, 0, 10, 10),
+                               test::addSquare(vertices, 20, 0, 30, 10),
+                               test::addSquare(vertices, 2, 2, 4, 4, true),
+                               test::addSquare(vertices, 22, 2, 24, 4, true)};
+    Mesh mesh = test::makeMesh(vertices, faces, {0, 2, Mesh::HOLES_END, 1, 3, Mesh::HOLES_END});
+    Groups groups{{8, 9, 10, 11, 12, 13, 14, 15}};  // both holes whole
+    std::vector<long> groupOfVertex = indexGroups(groups, 16);
+    enforceHoleConsistency(mesh.mFaces, HoleRelation(mesh.mHoles), groups, groupOfVertex,
+                           mesh.mVertices, 100);
+    EXPECT_EQ(groups, (Groups{{8, 9, 10, 11}, {12, 13, 14, 15}}));
+    EXPECT_EQ(groupOfVertex[12], 1);
+}
+
+}  // namespace
+}  // namespace detail
+}  // namespace util

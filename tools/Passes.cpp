@@ -1,0 +1,43 @@
+#include "Passes.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace util::tool {
+namespace {
+using ThresholdFunction = Cleanup::MeshData* (*)(float, Cleanup::MeshData const&);
+
+float parseThreshold(std::string const& value) {
+    char* end = nullptr;
+    float const threshold = std::strtof(value.c_str(), &end);
+    if (value.empty() || end != value.c_str() + value.size() || !std::isfinite(threshold) ||
+        threshold < 0.0f)
+        throw std::invalid_argument("'" + value + "' is not a non-negative number");
+    return threshold;
+}
+
+Pass thresholdPass(std::string name, std::string help, std::string defaultValue,
+                   ThresholdFunction function) {
+    std::function<PassCall(std::string const&)> bind = [name, function](std::string const& value) {
+        float const threshold = parseThreshold(value);
+        return PassCall{name, value, [function, threshold](Cleanup::MeshData const& data) {
+                            return LibraryRecord(function(threshold, data));
+                        }};
+    };
+    return {std::move(name), "T", std::move(help), std::move(defaultValue), std::move(bind)};
+}
+}  // namespace
+
+std::vector<Pass> const& cleanupPasses() {
+    // Defaults sit well below any real feature of a building model in metres.
+    static std::vector<Pass> const PASSES{
+        thresholdPass("remove-edges-zero", "collapse edges shorter than T model units", "0.001",
+                      Cleanup::removeEdgesZero),
+        thresholdPass("remove-faces-zero", "remove faces with an area below T square units",
+                      "0.001", Cleanup::removeFacesZero),
+    };
+    return PASSES;
+}
+
+}  // namespace util::tool

@@ -9,6 +9,12 @@ namespace {
 void rotateLeft(std::vector<unsigned int>& list) {
     if (!list.empty()) std::rotate(list.begin(), list.begin() + 1, list.end());
 }
+
+// A list that the source fills but this face lacks (mixed use of a UV set) gets the entry at
+// its end rather than past it.
+void insertAt(std::vector<unsigned int>& list, unsigned long position, unsigned int value) {
+    list.insert(list.begin() + static_cast<long>(std::min<std::size_t>(position, list.size())), value);
+}
 }  // namespace
 
 Mesh::Polygon::Polygon(std::vector<unsigned int> const& vertexIndices_)
@@ -77,13 +83,12 @@ unsigned long Mesh::Polygon::insertIndex(Polygon const& source, unsigned long q,
         std::size_t const m = normalIndices.size();
         unsigned int const value = faceEdgeIndicesSet && m > 0 ? normalIndices[(p + m - 1) % m]
                                                                : source.normalIndices[q];
-        normalIndices.insert(normalIndices.begin() + static_cast<long>(p), value);
+        insertAt(normalIndices, p, value);
     }
     faceEdgeIndicesSet = source.faceEdgeIndicesSet;
-    vertexIndices.insert(vertexIndices.begin() + static_cast<long>(p), source.vertexIndices[q]);
+    insertAt(vertexIndices, p, source.vertexIndices[q]);
     for (unsigned int s = 0; s < UV_SET_COUNT; ++s)
-        if (!source.uvIndices[s].empty())
-            uvIndices[s].insert(uvIndices[s].begin() + static_cast<long>(p), source.uvIndices[s][q]);
+        if (!source.uvIndices[s].empty()) insertAt(uvIndices[s], p, source.uvIndices[s][q]);
     if (p != 0) return p;
     // Inserting before corner 0 is appending at the end of the same cyclic polygon.
     rotateLeft(vertexIndices);

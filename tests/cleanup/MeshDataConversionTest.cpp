@@ -65,16 +65,6 @@ TEST(MeshDataConversionTest, RoundTripKeepsGeometryUVsAndName) {
     EXPECT_EQ(out->mTexturesStartFaces, nullptr);
 }
 
-TEST(MeshDataConversionTest, SurplusCoordinatesAreIgnored) {
-    RecordBuilder b;
-    b.coords = {0, 0, 0, 1, 0, 0, 0, 1, 0, 7};
-    b.addFace({0, 1, 2});
-    Record const out = roundTrip(b.record());
-    ASSERT_TRUE(out);
-    EXPECT_EQ(out->mVCCount, 9);
-    EXPECT_EQ(out->mName, nullptr);
-}
-
 TEST(MeshDataConversionTest, FacesWithFewerThanThreeCornersAreDroppedAndReported) {
     RecordBuilder b;
     for (int i = 0; i < 7; ++i) b.addVertex(static_cast<float>(i), static_cast<float>(i * i), 0);
@@ -91,13 +81,17 @@ TEST(MeshDataConversionTest, FacesWithFewerThanThreeCornersAreDroppedAndReported
                  "Constructing Mesh from array : 1 illegal faces (<3 vertices) were ignored.");
 }
 
-TEST(MeshDataConversionTest, NoVerticesOrNoFacesGiveNoRecord) {
+TEST(MeshDataConversionTest, NoVerticesOrNoFacesGiveNoRecordAndSurplusFloatsAreIgnored) {
     RecordBuilder b;
     EXPECT_FALSE(roundTrip(b.record()));
-    b.addVertex(0, 0, 0);
-    b.addVertex(1, 0, 0);
+    b.coords = {0, 0, 0, 1, 0, 0, 0, 1, 0, 7};
     b.addFace({0, 1});
     EXPECT_FALSE(roundTrip(b.record()));  // the only face is dropped
+    b.addFace({0, 1, 2});
+    Record const out = roundTrip(b.record());
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->mVCCount, 9);
+    EXPECT_EQ(out->mName, nullptr);
 }
 
 TEST(MeshDataConversionTest, HolesSurviveAndAreSanitised) {
@@ -159,45 +153,25 @@ TEST(MeshDataConversionTest, SingleTextureBecomesTheDefaultMaterial) {
     EXPECT_EQ(out->mTexturesStartFacesCount, 0);
 }
 
-TEST(MeshDataConversionTest, SameNameInTwoRangesGivesUnequalMaterials) {
+TEST(MeshDataConversionTest, TexturesNeedTexCoordsAndEachRangeGetsItsOwnTexture) {
     RecordBuilder b = texturedStrip();
     char name[] = "same.png";
     b.textures = {name, name};
-    b.startFaces = {0, 1};
-    b.withStartFaces = true;
-    std::string message;
-    std::unique_ptr<util::Mesh> const mesh = createMeshFromMeshData(b.record(), message);
-    ASSERT_EQ(mesh->mFaceMaterials.size(), 2u);
-    EXPECT_NE(mesh->mFaceMaterials[0], mesh->mFaceMaterials[1]);
-}
-
-TEST(MeshDataConversionTest, TexturesAreIgnoredWithoutTexCoordsAndStartAtZeroWithoutStarts) {
-    RecordBuilder b = texturedStrip();
-    char a[] = "A";
-    char c[] = "C";
-    b.textures = {a, c};
     b.withTexCoords = false;
-    Record const plain = roundTrip(b.record());
+    std::string message;
+    std::unique_ptr<util::Mesh> mesh = createMeshFromMeshData(b.record(), message);
+    mesh->mTexCoords[1] = {{0.5f, 0.5f}};  // only set 0 is written
+    Record const plain(createMeshDataFromMesh(*mesh, message));
     ASSERT_EQ(plain->mTexturesCount, 1);
     EXPECT_EQ(plain->mTextures[0], nullptr);
     EXPECT_EQ(plain->mTexCoords, nullptr);
     EXPECT_EQ(plain->mTCIndices, nullptr);
 
-    b.withTexCoords = true;
-    std::string message;
-    std::unique_ptr<util::Mesh> const mesh = createMeshFromMeshData(b.record(), message);
+    b.withTexCoords = true;  // no start faces: both ranges start at 0
+    mesh = createMeshFromMeshData(b.record(), message);
     EXPECT_EQ(mesh->mFaceMaterialStartIndices, (std::vector<unsigned int>{0, 0}));
-}
-
-TEST(MeshDataConversionTest, UVSetsOtherThanZeroAreNotWritten) {
-    RecordBuilder b = texturedStrip();
-    b.withTexCoords = false;
-    std::string message;
-    std::unique_ptr<util::Mesh> mesh = createMeshFromMeshData(b.record(), message);
-    mesh->mTexCoords[1] = {{0.5f, 0.5f}};
-    Record const out(createMeshDataFromMesh(*mesh, message));
-    EXPECT_EQ(out->mTexCoords, nullptr);
-    EXPECT_EQ(out->mTCIndices, nullptr);
+    ASSERT_EQ(mesh->mFaceMaterials.size(), 2u);
+    EXPECT_NE(mesh->mFaceMaterials[0], mesh->mFaceMaterials[1]);
 }
 
 TEST(MeshDataConversionTest, NonFiniteCoordinatesAreKept) {
@@ -259,17 +233,6 @@ TEST(MeshDataPrintTest, PrintsFieldsAndNullEntries) {
     EXPECT_NE(text.find(L" [ A, 0x0,  ] \nmTexturesCount: 2\nmTexturesStartFaces: "), std::wstring::npos);
     EXPECT_NE(text.find(L"\n\nmHolesCount: 0\n\n"), std::wstring::npos);
     EXPECT_EQ(text.find(L"mConversionMessage"), std::wstring::npos);
-}
-
-TEST(MeshDataFreeTest, ReleasesRecordsWithOnlySomeArrays) {
-    RecordBuilder b;
-    b.coords = {0, 0, 0, 1, 0, 0, 0, 1, 0};
-    b.addFace({0, 1, 2});
-    Record out = roundTrip(b.record());
-    ASSERT_TRUE(out);
-    EXPECT_EQ(out->mTexCoords, nullptr);
-    freeMeshData(out.release());  // leak checkers see whether every array went
-    freeMeshData(nullptr);
 }
 
 }  // namespace

@@ -87,13 +87,10 @@ TEST(HoleRelationTest, MapsBothWaysAndLeavesHolesOutOfVertexFaces) {
     EXPECT_TRUE(vertexFaces[4].empty());  // a corner of hole face 1
     MeshUtils::calculateVertex2Faces(mesh, vertexFaces, nullptr, nullptr);
     EXPECT_EQ(vertexFaces[4], std::vector<unsigned int>{1});
-}
-
-TEST(MeshUtilsTest, VertexUsedTwiceByAFaceListsItTwice) {
-    Mesh const mesh = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(2, 2, 0)},
-                                     {{0, 1, 2, 0, 3}});
-    std::vector<std::vector<unsigned int>> vertexFaces;
-    MeshUtils::calculateVertex2Faces(mesh, vertexFaces, nullptr, nullptr);
+    // A vertex used twice by one face lists that face twice.
+    Mesh const touching = test::makeMesh(
+        {V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(2, 2, 0)}, {{0, 1, 2, 0, 3}});
+    MeshUtils::calculateVertex2Faces(touching, vertexFaces, nullptr, nullptr);
     EXPECT_EQ(vertexFaces[0], (std::vector<unsigned int>{0, 0}));
 }
 

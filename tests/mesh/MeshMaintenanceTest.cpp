@@ -127,29 +127,27 @@ TEST(MeshPolygonTest, InvertInFaceEdgeModeKeepsEachEdgeItsNumber) {
     EXPECT_EQ(face.normalIndices, (Corners{10, 13, 12, 11}));
 }
 
-TEST(MeshPolygonTest, InsertIndexAtTheStartAppendsToTheCycle) {
+TEST(MeshPolygonTest, InsertIndexKeepsListsAlignedAndTheCycleIntact) {
     Mesh::Polygon source({9});
     source.uvIndices[0] = {90};
     Mesh::Polygon face({5, 6, 7});
     face.uvIndices[0] = {50, 60, 70};
     Mesh::Polygon other = face;
-    EXPECT_EQ(face.insertIndex(source, 0, 0), 3u);
+    EXPECT_EQ(face.insertIndex(source, 0, 0), 3u);  // before corner 0 is after the last
     EXPECT_EQ(face.vertexIndices, (Corners{5, 6, 7, 9}));
     EXPECT_EQ(face.uvIndices[0], (Corners{50, 60, 70, 90}));
     EXPECT_EQ(other.insertIndex(source, 0, 1), 1u);
     EXPECT_EQ(other.vertexIndices, (Corners{5, 9, 6, 7}));
-}
-
-TEST(MeshPolygonTest, InsertIndexInFaceEdgeModeSplitsAnEdgeKeepingItsNumber) {
-    Mesh::Polygon face({5, 6, 7});
-    face.normalIndices = {1, 2, 3};
-    face.faceEdgeIndicesSet = true;
-    Mesh::Polygon source({9});
-    source.normalIndices = {77};
-    source.faceEdgeIndicesSet = true;
-    face.insertIndex(source, 0, 2);
-    EXPECT_EQ(face.vertexIndices, (Corners{5, 6, 9, 7}));
-    EXPECT_EQ(face.normalIndices, (Corners{1, 2, 2, 3}));
+    // In face-edge mode the split edge keeps its number on both halves.
+    Mesh::Polygon edges({5, 6, 7});
+    edges.normalIndices = {1, 2, 3};
+    edges.faceEdgeIndicesSet = true;
+    Mesh::Polygon edgeSource({9});
+    edgeSource.normalIndices = {77};
+    edgeSource.faceEdgeIndicesSet = true;
+    edges.insertIndex(edgeSource, 0, 2);
+    EXPECT_EQ(edges.vertexIndices, (Corners{5, 6, 9, 7}));
+    EXPECT_EQ(edges.normalIndices, (Corners{1, 2, 2, 3}));
 }
 
 TEST(MeshPolygonTest, EraseIndexInFaceEdgeModeKeepsTheLongerEdge) {

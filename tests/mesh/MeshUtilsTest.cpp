@@ -113,7 +113,7 @@ TEST_F(CoplanarPredicatesTest, EmptyFacesAndTwoCornerFaces) {
     EXPECT_FALSE(MeshUtils::coplanarFacesHaveIntersectingEdges(vertices, segment, faces[2]));
 }
 
-TEST(CoplanarPredicatesTest2, SharedEdgesAreParallelAndSharedPositionsAreIdentical) {
+TEST_F(CoplanarPredicatesTest, SharedEdgesAreParallelAndSharedPositionsAreIdentical) {
     std::vector<V3> vertices;
     std::vector<Mesh::Polygon> faces{Mesh::Polygon(test::addSquare(vertices, 0, 0, 1, 1), V3(0, 0, 1)),
                                      Mesh::Polygon(test::addSquare(vertices, 1, 0, 2, 1), V3(0, 0, 1))};
@@ -123,7 +123,7 @@ TEST(CoplanarPredicatesTest2, SharedEdgesAreParallelAndSharedPositionsAreIdentic
     EXPECT_FALSE(MeshUtils::facesHaveIdenticalVertices(vertices, faces[0], apart));
 }
 
-TEST(CoplanarPredicatesTest2, XDominatedFacesProjectToZY) {
+TEST_F(CoplanarPredicatesTest, XDominatedFacesProjectToZY) {
     // A square in the plane x = 5 is tested with z and y only.
     std::vector<V3> const vertices{V3(5, 0, 0), V3(5, 0, 2), V3(5, 2, 2), V3(5, 2, 0)};
     Mesh::Polygon face({0, 1, 2, 3});

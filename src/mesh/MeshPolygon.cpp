@@ -15,6 +15,11 @@ void rotateLeft(std::vector<unsigned int>& list) {
 void insertAt(std::vector<unsigned int>& list, unsigned long position, unsigned int value) {
     list.insert(list.begin() + static_cast<long>(std::min<std::size_t>(position, list.size())), value);
 }
+
+// Lists shorter than the corner list (empty ones included) have no entry to remove there.
+void eraseAt(std::vector<unsigned int>& list, std::size_t position) {
+    if (position < list.size()) list.erase(list.begin() + static_cast<long>(position));
+}
 }  // namespace
 
 Mesh::Polygon::Polygon(std::vector<unsigned int> const& vertexIndices_)
@@ -62,18 +67,17 @@ void Mesh::Polygon::eraseIndex(unsigned long p, std::vector<Vector3<float>> cons
             float const outgoing = (vertices[vertexIndices[next]] - vp).lengthSquared();
             float const incoming = (vp - vertices[vertexIndices[prev]]).lengthSquared();
             if (outgoing > incoming) {
-                normalIndices.erase(normalIndices.begin() + static_cast<long>(prev));
+                eraseAt(normalIndices, prev);
                 if (p == 0) rotateLeft(normalIndices);
             } else {
-                normalIndices.erase(normalIndices.begin() + static_cast<long>(p));
+                eraseAt(normalIndices, p);
             }
         } else {
-            normalIndices.erase(normalIndices.begin() + static_cast<long>(p));
+            eraseAt(normalIndices, p);
         }
     }
     vertexIndices.erase(vertexIndices.begin() + static_cast<long>(p));
-    for (auto& list : uvIndices)
-        if (!list.empty()) list.erase(list.begin() + static_cast<long>(p));
+    for (auto& list : uvIndices) eraseAt(list, p);
 }
 
 unsigned long Mesh::Polygon::insertIndex(Polygon const& source, unsigned long q, unsigned long p) {

@@ -6,7 +6,9 @@ static int cVertices, cTriangles;
 
 static void onBegin(unsigned int type) { cType = type, cVertices = 0; }
 static void onVertex(void* vertexData) { (void)vertexData, ++cVertices; }
-static void onEnd(void) { cTriangles += cType == GLUTESS_TRIANGLES ? cVertices / 3 : cVertices - 2; }
+static void onEnd(void) {
+    cTriangles += cType == GLUTESS_TRIANGLES ? cVertices / 3 : cVertices - 2;
+}
 
 int glutessCSquareTriangleCount(void) {
     static double const square[4][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};

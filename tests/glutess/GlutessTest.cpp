@@ -77,7 +77,9 @@ double totalArea(Recorder const& r) {
 
 Contour const BOW_TIE{{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 0}};
 
-Contour square(double lo, double hi) { return {{lo, lo, 0}, {hi, lo, 0}, {hi, hi, 0}, {lo, hi, 0}}; }
+Contour square(double lo, double hi) {
+    return {{lo, lo, 0}, {hi, lo, 0}, {hi, hi, 0}, {lo, hi, 0}};
+}
 
 class GlutessTest : public ::testing::Test {
 protected:
@@ -160,8 +162,8 @@ TEST_F(GlutessTest, NonFiniteInputRejectsOnlyItsPolygon) {
 TEST_F(GlutessTest, ExceptionFromACallbackLeavesEndPolygonAfterSilence) {
     std::vector<Contour> const polygon{square(0, 1), square(0.25, 0.75)};
     std::vector<Contour> const bowTie{BOW_TIE};  // its first callback is combine
-    for (auto const& [contours, at] : {std::pair{&polygon, 0}, {&polygon, 1}, {&polygon, 4},
-                                       {&bowTie, 0}}) {
+    for (auto const& [contours, at] :
+         {std::pair{&polygon, 0}, {&polygon, 1}, {&polygon, 4}, {&bowTie, 0}}) {
         EXPECT_THROW(tessellate(*contours, at), std::logic_error);
         EXPECT_EQ(mRecorder.callbacks, at + 1) << "a callback ran after the throw";
         EXPECT_TRUE(mRecorder.errors.empty());

@@ -1,5 +1,3 @@
-#include "material/SimpleTexture.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +5,7 @@
 #include <stdexcept>
 
 #include "material/MaterialTypes.h"
+#include "material/SimpleTexture.h"
 
 namespace util {
 namespace {
@@ -67,7 +66,8 @@ TEST(SimpleTextureTest, PixelBlockSizeFollowsTheFormatAndOnlyOneToFiveAreAccepte
 }
 
 TEST(SimpleTextureTest, ValidOnlyWithUriAndPixels) {
-    EXPECT_FALSE(SimpleTexture(L"", 1, 1, TextureUtils::PF_GREY8, new unsigned char[1]()).isValid());
+    EXPECT_FALSE(
+        SimpleTexture(L"", 1, 1, TextureUtils::PF_GREY8, new unsigned char[1]()).isValid());
     SimpleTexture const noPixels(L"t", 1, 1, TextureUtils::PF_GREY8, nullptr);
     EXPECT_FALSE(noPixels.isValid());
     EXPECT_EQ(noPixels.getPixeldata()->getSize(), 0u);

@@ -55,9 +55,10 @@ TEST_F(ObjFileTest, WriteThenReadKeepsEveryFieldOfTheRecord) {
 
 TEST_F(ObjFileTest, ReadsUsemtlRunsAsRangesNamedAfterMapKd) {
     writeText(mDir.path("m.mtl"), "newmtl red\nKd 1 0 0\nnewmtl tiles\nmap_Kd tiles.png\n");
-    MeshRecord const mesh = readObjText("mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvn 0 0 1\n"
-                                     "f 1 2 3 4\ng second\nusemtl tiles\nf 1//1 2//1 3//1\n"
-                                     "f -4 -3 -1\nusemtl red\nf 1 3 4\nusemtl tiles\nf 2 3 4\n")
+    MeshRecord const mesh = readObjText(
+                                "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvn 0 0 1\n"
+                                "f 1 2 3 4\ng second\nusemtl tiles\nf 1//1 2//1 3//1\n"
+                                "f -4 -3 -1\nusemtl red\nf 1 3 4\nusemtl tiles\nf 2 3 4\n")
                                 .mesh;
     EXPECT_EQ(mesh.counts, (std::vector<int>{4, 3, 3, 3, 3}));
     EXPECT_EQ(mesh.indices, (std::vector<int>{0, 1, 2, 3, 0, 1, 2, 0, 1, 3, 0, 2, 3, 1, 2, 3}));

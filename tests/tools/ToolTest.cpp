@@ -101,7 +101,8 @@ TEST(ToolInfoTest, CountsTheBundledBuilding) {
     ToolRun const result = runTool("info", elsewhere.path());
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
-              "file: " TOOLBOX_DATA_DIR "/building.obj\nvertices: 36\n"
+              "file: " TOOLBOX_DATA_DIR
+              "/building.obj\nvertices: 36\n"
               "faces: 9 (3 with 3 corners, 4 with 4 corners, 1 with 5 corners, 1 with 6 corners)\n"
               "UV sets: 1 (36 coordinates)\ntexture ranges: 3\n  from face 0: brick.png\n"
               "  from face 6: roof.png\n  from face 7: (untextured)\n"

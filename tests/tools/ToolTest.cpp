@@ -84,29 +84,27 @@ TEST_F(ToolTest, ErrorsNameTheirCauseAndSetTheExitCode) {
     EXPECT_EQ(readText(mDir.path("out.obj")), "old");
 }
 
-TEST(ToolDefaultRunTest, CleansTheBundledBuildingFromAnyDirectory) {
+// Without an input file both commands use the bundled building, whatever the directory.
+TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
     TempDir elsewhere;
-    ToolRun const result = runTool("clean --json -o cleaned.obj", elsewhere.path());
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    std::vector<nlohmann::json> const lines = jsonLines(result.out);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0]["before"], (nlohmann::json{{"vertices", 36}, {"faces", 9}}));
-    EXPECT_EQ(lines[0]["after"]["vertices"], 35);  // the short roof edge collapsed
-    EXPECT_EQ(lines[1]["after"]["faces"], 8);      // the sliver is gone
-    EXPECT_EQ(readObj(elsewhere.path("cleaned.obj")).mesh.counts.size(), 8u);
-}
-
-TEST(ToolInfoTest, CountsTheBundledBuilding) {
-    TempDir elsewhere;
-    ToolRun const result = runTool("info", elsewhere.path());
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out,
+    ToolRun const info = runTool("info", elsewhere.path());
+    EXPECT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_EQ(info.out,
               "file: " TOOLBOX_DATA_DIR
               "/building.obj\nvertices: 36\n"
               "faces: 9 (3 with 3 corners, 4 with 4 corners, 1 with 5 corners, 1 with 6 corners)\n"
               "UV sets: 1 (36 coordinates)\ntexture ranges: 3\n  from face 0: brick.png\n"
               "  from face 6: roof.png\n  from face 7: (untextured)\n"
               "bounding box: (0, 0, 0) to (10, 4, 6)\n");
+
+    ToolRun const clean = runTool("clean --json -o cleaned.obj", elsewhere.path());
+    ASSERT_EQ(clean.exitCode, 0) << clean.err;
+    std::vector<nlohmann::json> const lines = jsonLines(clean.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["before"], (nlohmann::json{{"vertices", 36}, {"faces", 9}}));
+    EXPECT_EQ(lines[0]["after"]["vertices"], 35);  // the short roof edge collapsed
+    EXPECT_EQ(lines[1]["after"]["faces"], 8);      // the sliver is gone
+    EXPECT_EQ(readObj(elsewhere.path("cleaned.obj")).mesh.counts.size(), 8u);
 }
 
 }  // namespace

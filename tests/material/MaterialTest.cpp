@@ -1,3 +1,5 @@
+#include "material/Material.h"
+
 #include <gtest/gtest.h>
 
 #include <boost/thread/barrier.hpp>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "material/Material.h"
 #include "material/MaterialTypes.h"
 #include "material/SimpleTexture.h"
 

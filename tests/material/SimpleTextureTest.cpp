@@ -1,3 +1,5 @@
+#include "material/SimpleTexture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,7 +7,6 @@
 #include <stdexcept>
 
 #include "material/MaterialTypes.h"
-#include "material/SimpleTexture.h"
 
 namespace util {
 namespace {

@@ -1,7 +1,8 @@
+#include "mesh/IdenticalVertexGroups.h"
+
 #include <gtest/gtest.h>
 
 #include "mesh/HoleRelation.h"
-#include "mesh/IdenticalVertexGroups.h"
 #include "support/MeshBuilders.h"
 
 namespace util {

@@ -1,9 +1,10 @@
+#include "mesh/MeshCleanupUtils.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "mesh/MeshCleanupUtils.h"
 #include "mesh/MeshUtils.h"
 #include "support/MeshBuilders.h"
 

@@ -23,10 +23,7 @@ std::vector<T> values(T const* array, int count) {
 
 TEST(CleanupRemoveEdgesZeroTest, CollapsesTheShortEdgeAndDropsItsVertex) {
     RecordBuilder b;
-    b.addVertex(0, 0, 0);
-    b.addVertex(0.5f, 0, 0);  // 0.5 from the first corner
-    b.addVertex(2, 1, 0);
-    b.addVertex(0, 1, 0);  // exactly 1 from the first corner
+    b.coords = {0, 0, 0, 0.5f, 0, 0, 2, 1, 0, 0, 1, 0};  // edges from corner 0: 0.5 and exactly 1
     b.addFace({0, 1, 2, 3});
     Record const out(removeEdgesZero(1.0f, b.record()));
     ASSERT_TRUE(out);

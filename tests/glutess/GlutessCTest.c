@@ -1,4 +1,4 @@
-/* The header must serve C callers: a square tessellated from C. */
+/* The header must serve C callers: a square tessellated from C, without polygon data. */
 #include "glutess/glutess.h"
 
 static unsigned int cType;

@@ -18,14 +18,8 @@ T readAt(Datablock const& block, unsigned long offset) {
     return value;
 }
 
-unsigned char* newPixels(char const* bytes, std::size_t size) {
-    auto* pixels = new unsigned char[size];
-    std::memcpy(pixels, bytes, size);
-    return pixels;
-}
-
 TEST(SimpleTextureTest, MetadataCarriesDigestSizeFormatAndFixedDoubles) {
-    unsigned char* const pixels = newPixels("abc", 3);
+    auto* const pixels = new unsigned char[3]{'a', 'b', 'c'};
     SimpleTexture const texture(L"abc.png", 3, 1, TextureUtils::PF_GREY8, pixels);
     ASSERT_NE(texture.getMetadata(), nullptr);
     Datablock const& meta = *texture.getMetadata();
@@ -73,7 +67,8 @@ TEST(SimpleTextureTest, PixelBlockSizeFollowsTheFormatAndOnlyOneToFiveAreAccepte
 }
 
 TEST(SimpleTextureTest, ValidOnlyWithUriAndPixels) {
-    EXPECT_FALSE(SimpleTexture(L"", 1, 1, TextureUtils::PF_GREY8, new unsigned char[1]()).isValid());
+    EXPECT_FALSE(
+        SimpleTexture(L"", 1, 1, TextureUtils::PF_GREY8, new unsigned char[1]()).isValid());
     SimpleTexture const noPixels(L"t", 1, 1, TextureUtils::PF_GREY8, nullptr);
     EXPECT_FALSE(noPixels.isValid());
     EXPECT_EQ(noPixels.getPixeldata()->getSize(), 0u);

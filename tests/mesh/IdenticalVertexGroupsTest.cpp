@@ -21,6 +21,12 @@ std::vector<long> indexGroups(Groups const& groups, std::size_t vertexCount) {
     return groupOfVertex;
 }
 
+void enforce(Mesh& mesh, Groups& groups, std::vector<long>& groupOfVertex,
+             unsigned long firstMovable) {
+    enforceHoleConsistency(mesh.mFaces, HoleRelation(mesh.mHoles), groups, groupOfVertex,
+                           mesh.mVertices, firstMovable);
+}
+
 TEST(IdenticalVertexGroupsTest, RemovingFromAPairDissolvesItAndAddingSortsAndMaps) {
     Groups groups{{3, 7}, {1, 4, 6}};
     std::vector<long> groupOfVertex = indexGroups(groups, 8);
@@ -47,30 +53,25 @@ TEST(IdenticalVertexGroupsTest, RemovingFromAPairDissolvesItAndAddingSortsAndMap
 // Faces 0 and 1 are squares, face 2 a hole in face 1 (vertices 8-11).
 class EnforceHoleConsistencyTest : public ::testing::Test {
 protected:
-    EnforceHoleConsistencyTest() {
+    Mesh mesh = [] {
         std::vector<V3> vertices;
         std::vector<Corners> faces{test::addSquare(vertices, 20, 0, 30, 10),
                                    test::addSquare(vertices, 0, 0, 10, 10),
                                    test::addSquare(vertices, 2, 2, 4, 4, true)};
-        mesh = test::makeMesh(vertices, faces, {1, 2, Mesh::HOLES_END});
-    }
-    void enforce(Groups& groups, std::vector<long>& groupOfVertex, unsigned long firstMovable) {
-        enforceHoleConsistency(mesh.mFaces, HoleRelation(mesh.mHoles), groups, groupOfVertex,
-                               mesh.mVertices, firstMovable);
-    }
-    Mesh mesh{"empty"};
+        return test::makeMesh(vertices, faces, {1, 2, Mesh::HOLES_END});
+    }();
 };
 
 TEST_F(EnforceHoleConsistencyTest, HoleVerticesLeaveAGroupWithTheirOwnFace) {
     Groups groups{{4, 5, 8, 9}};
     std::vector<long> groupOfVertex = indexGroups(groups, 12);
-    enforce(groups, groupOfVertex, 0);
+    enforce(mesh, groups, groupOfVertex, 0);
     EXPECT_EQ(groups, (Groups{{4, 5}, {8, 9}}));
     EXPECT_EQ(groupOfVertex[8], 1);
 
     Groups pair{{4, 8}};  // the hole vertex alone is no group, and neither is the face's
     std::vector<long> pairOfVertex = indexGroups(pair, 12);
-    enforce(pair, pairOfVertex, 0);
+    enforce(mesh, pair, pairOfVertex, 0);
     EXPECT_EQ(pair, (Groups{{}}));
     EXPECT_EQ(pairOfVertex[4], EMPTYIVG);
     EXPECT_EQ(pairOfVertex[8], EMPTYIVG);
@@ -81,24 +82,22 @@ TEST_F(EnforceHoleConsistencyTest, WeldedVertexTakesTheHoleVertexPosition) {
     std::vector<long> groupOfVertex = indexGroups(groups, 12);
     V3 const holeCorner = mesh.mVertices[9];
     V3 const otherCorner = mesh.mVertices[1];
-    enforce(groups, groupOfVertex, 2);  // vertex 1 may not move
+    enforce(mesh, groups, groupOfVertex, 2);  // vertex 1 may not move
     EXPECT_EQ(mesh.mVertices[1], otherCorner);
-    enforce(groups, groupOfVertex, 0);
+    enforce(mesh, groups, groupOfVertex, 0);
     EXPECT_EQ(mesh.mVertices[1], holeCorner);
     EXPECT_EQ(mesh.mVertices[9], otherCorner);
 }
 
 TEST(EnforceHoleConsistencyOtherFacesTest, OnlyHolesOfTheFirstFaceStayWelded) {
     std::vector<V3> vertices;
-    std::vector<Corners> faces{test::addSquare(vertices, 0, 0, 10, 10),
-                               test::addSquare(vertices, 20, 0, 30, 10),
-                               test::addSquare(vertices, 2, 2, 4, 4, true),
-                               test::addSquare(vertices, 22, 2, 24, 4, true)};
+    std::vector<Corners> faces{
+        test::addSquare(vertices, 0, 0, 10, 10), test::addSquare(vertices, 20, 0, 30, 10),
+        test::addSquare(vertices, 2, 2, 4, 4, true), test::addSquare(vertices, 22, 2, 24, 4, true)};
     Mesh mesh = test::makeMesh(vertices, faces, {0, 2, Mesh::HOLES_END, 1, 3, Mesh::HOLES_END});
     Groups groups{{8, 9, 10, 11, 12, 13, 14, 15}};  // both holes whole
     std::vector<long> groupOfVertex = indexGroups(groups, 16);
-    enforceHoleConsistency(mesh.mFaces, HoleRelation(mesh.mHoles), groups, groupOfVertex,
-                           mesh.mVertices, 100);
+    enforce(mesh, groups, groupOfVertex, 100);
     EXPECT_EQ(groups, (Groups{{8, 9, 10, 11}, {12, 13, 14, 15}}));
     EXPECT_EQ(groupOfVertex[12], 1);
 }

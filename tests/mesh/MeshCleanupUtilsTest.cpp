@@ -14,14 +14,10 @@ namespace {
 using test::Corners;
 using test::V3;
 
-// The same cyclic sequence, whatever corner it starts at.
-bool sameCycle(Corners a, Corners const& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (a == b) return true;
-        std::rotate(a.begin(), a.begin() + 1, a.end());
-    }
-    return a.empty();
+// A cycle of distinct corners rotated to start at the smallest, whatever corner it started at.
+Corners fromSmallest(Corners cycle) {
+    std::rotate(cycle.begin(), std::min_element(cycle.begin(), cycle.end()), cycle.end());
+    return cycle;
 }
 
 TEST(MeshCleanupUtilsRemoveCollapsedEdgesTest, KeepsEveryParallelListAligned) {
@@ -51,7 +47,8 @@ TEST(MeshCleanupUtilsRemoveCollapsedEdgesTest, RunEndsTakeTheNumberOfTheEdgeLeav
 }
 
 TEST(MeshCleanupUtilsMoveVertexInwardsTest, SquareCornerMovesAlongTheInwardDiagonal) {
-    Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0)}, {{0, 1, 2, 3}});
+    Mesh mesh =
+        test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0)}, {{0, 1, 2, 3}});
     MeshCleanupUtils::moveVertexInwards(mesh.mVertices, mesh.mFaces[0], 0);
     float const step = 0.0016f / std::sqrt(2.0f);
     EXPECT_NEAR(mesh.mVertices[0].x, step, 1e-7);
@@ -63,19 +60,19 @@ class MeshCleanupUtilsExtractLoopsTest : public ::testing::Test {
 protected:
     // Square 0-3 (counter-clockwise) whose boundary runs from corner 0 around a clockwise
     // quad 0, 4, 5, 6 inside it: a ring touching itself at vertex 0.
-    Mesh ring = test::makeMesh({V3(0, 0, 0), V3(4, 0, 0), V3(4, 4, 0), V3(0, 4, 0), V3(1, 3, 0),
-                                V3(3, 3, 0), V3(3, 1, 0)},
-                               {{0, 1, 2, 3, 0, 4, 5, 6}});
+    Mesh ring = test::makeMesh(
+        {V3(0, 0, 0), V3(4, 0, 0), V3(4, 4, 0), V3(0, 4, 0), V3(1, 3, 0), V3(3, 3, 0), V3(3, 1, 0)},
+        {{0, 1, 2, 3, 0, 4, 5, 6}});
     std::vector<Mesh::Polygon> loops;
 };
 
 TEST_F(MeshCleanupUtilsExtractLoopsTest, RingKeepsOuterBoundaryAndReturnsOppositeLoop) {
     Mesh::Polygon& face = ring.mFaces[0];
     ASSERT_TRUE(MeshCleanupUtils::extractAndRemoveLoops(ring.mVertices, face, loops, false));
-    EXPECT_TRUE(sameCycle(face.vertexIndices, {0, 1, 2, 3}));
+    EXPECT_EQ(fromSmallest(face.vertexIndices), (Corners{0, 1, 2, 3}));
     EXPECT_EQ(face.faceNormal, V3(0, 0, 1));
     ASSERT_EQ(loops.size(), 1u);
-    EXPECT_TRUE(sameCycle(loops[0].vertexIndices, {0, 4, 5, 6}));
+    EXPECT_EQ(fromSmallest(loops[0].vertexIndices), (Corners{0, 4, 5, 6}));
     V3 loopNormal;
     ASSERT_TRUE(MeshUtils::calcPolyNormal(ring.mVertices, &loops[0].vertexIndices, loopNormal));
     EXPECT_LT(loopNormal.z, 0.0f);
@@ -87,20 +84,22 @@ TEST_F(MeshCleanupUtilsExtractLoopsTest, WithSpikeRemovalTheLoopGetsItsOwnNudged
     ASSERT_TRUE(MeshCleanupUtils::extractAndRemoveLoops(ring.mVertices, face, loops, true));
     ASSERT_EQ(loops.size(), 1u);
     ASSERT_EQ(ring.mVertices.size(), 8u);
-    EXPECT_TRUE(sameCycle(loops[0].vertexIndices, {7, 4, 5, 6}));
+    EXPECT_EQ(fromSmallest(loops[0].vertexIndices), (Corners{4, 5, 6, 7}));
     EXPECT_NEAR((ring.mVertices[7] - ring.mVertices[0]).length(), 0.0016f, 1e-6);
 }
 
 TEST_F(MeshCleanupUtilsExtractLoopsTest, DoubledBackSpikeIsDropped) {
     // Square 0-3 with a tail 2 -> 4 -> 5 -> 4 -> 2 that runs out and straight back.
-    Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0), V3(2, 2, 0),
-                                V3(3, 3, 0)},
-                               {{0, 1, 2, 4, 5, 4, 2, 3}});
-    ASSERT_TRUE(MeshCleanupUtils::extractAndRemoveLoops(mesh.mVertices, mesh.mFaces[0], loops, false));
-    EXPECT_TRUE(sameCycle(mesh.mFaces[0].vertexIndices, {0, 1, 2, 3}));
+    Mesh mesh = test::makeMesh(
+        {V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0), V3(2, 2, 0), V3(3, 3, 0)},
+        {{0, 1, 2, 4, 5, 4, 2, 3}});
+    ASSERT_TRUE(
+        MeshCleanupUtils::extractAndRemoveLoops(mesh.mVertices, mesh.mFaces[0], loops, false));
+    EXPECT_EQ(fromSmallest(mesh.mFaces[0].vertexIndices), (Corners{0, 1, 2, 3}));
     EXPECT_TRUE(loops.empty());
     Corners const clean = mesh.mFaces[0].vertexIndices;  // nothing repeats any more
-    EXPECT_TRUE(MeshCleanupUtils::extractAndRemoveLoops(mesh.mVertices, mesh.mFaces[0], loops, true));
+    EXPECT_TRUE(
+        MeshCleanupUtils::extractAndRemoveLoops(mesh.mVertices, mesh.mFaces[0], loops, true));
     EXPECT_EQ(mesh.mFaces[0].vertexIndices, clean);
     EXPECT_TRUE(loops.empty());
 }

@@ -9,17 +9,9 @@
 namespace Cleanup {
 namespace {
 
+using util::test::Record;
 using util::test::RecordBuilder;
-
-struct RecordDeleter {
-    void operator()(MeshData* data) const { freeMeshData(data); }
-};
-using Record = std::unique_ptr<MeshData, RecordDeleter>;
-
-template <typename T>
-std::vector<T> values(T const* array, int count) {
-    return array == nullptr ? std::vector<T>() : std::vector<T>(array, array + count);
-}
+using util::test::values;
 
 TEST(CleanupRemoveEdgesZeroTest, CollapsesTheShortEdgeAndDropsItsVertex) {
     RecordBuilder b;

@@ -12,12 +12,9 @@
 namespace Cleanup {
 namespace {
 
+using util::test::Record;
 using util::test::RecordBuilder;
-
-struct RecordDeleter {
-    void operator()(MeshData* data) const { freeMeshData(data); }
-};
-using Record = std::unique_ptr<MeshData, RecordDeleter>;
+using util::test::values;
 
 Record roundTrip(MeshData const& input, std::string* messageOut = nullptr) {
     std::string message;
@@ -42,8 +39,6 @@ RecordBuilder texturedStrip() {
     return b;
 }
 
-std::vector<int> ints(int const* values, int count) { return {values, values + count}; }
-
 TEST(MeshDataConversionTest, RoundTripKeepsGeometryUVsAndName) {
     RecordBuilder b = texturedStrip();
     char name[] = "strip";
@@ -53,10 +48,10 @@ TEST(MeshDataConversionTest, RoundTripKeepsGeometryUVsAndName) {
     ASSERT_TRUE(out);
     EXPECT_STREQ(out->mName, "strip");
     EXPECT_EQ(std::vector<float>(out->mVertexCoords, out->mVertexCoords + out->mVCCount), b.coords);
-    EXPECT_EQ(ints(out->mIndices, out->mIndexCount), b.indices);
-    EXPECT_EQ(ints(out->mCounts, out->mCountCount), b.counts);
+    EXPECT_EQ(values(out->mIndices, out->mIndexCount), b.indices);
+    EXPECT_EQ(values(out->mCounts, out->mCountCount), b.counts);
     EXPECT_EQ(std::vector<float>(out->mTexCoords, out->mTexCoords + out->mTCCount), b.texCoords);
-    EXPECT_EQ(ints(out->mTCIndices, out->mTCIndexCount), b.tcIndices);
+    EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), b.tcIndices);
     EXPECT_EQ(out->mHoles, nullptr);
     EXPECT_EQ(out->mHolesCount, 0);
     EXPECT_EQ(out->mConversionMessage, nullptr);
@@ -76,7 +71,7 @@ TEST(MeshDataConversionTest, FacesWithFewerThanThreeCornersAreDroppedAndReported
     ASSERT_TRUE(out);
     EXPECT_EQ(out->mCountCount, 2);
     EXPECT_EQ(out->mVCCount, 15);
-    EXPECT_EQ(ints(out->mIndices, out->mIndexCount), (std::vector<int>{0, 1, 2, 0, 2, 3, 4}));
+    EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{0, 1, 2, 0, 2, 3, 4}));
     EXPECT_STREQ(out->mConversionMessage,
                  "Constructing Mesh from array : 1 illegal faces (<3 vertices) were ignored.");
 }

@@ -22,13 +22,6 @@ Counters repair(Mesh& mesh, bool preserve) {
     return c;
 }
 
-TEST(MeshCleanupHolesTest, MeshWithoutHolesIsLeftAlone) {
-    Mesh mesh = test::makeFaceWithHoles({});
-    Counters const c = repair(mesh, false);
-    EXPECT_EQ(c.entries + c.removed + c.inverted, 0u);
-    EXPECT_EQ(mesh.mFaces.size(), 1u);
-}
-
 TEST(MeshCleanupHolesTest, ProperHoleStaysAndTheRejectedOnesGoWithTheirVertices) {
     // Holes 1 and 4 are proper; hole 2 gets a corner on the face's corner; hole 3 pokes out.
     Mesh mesh = test::makeFaceWithHoles(

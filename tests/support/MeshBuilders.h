@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 #include "cleanup/Cleanup.h"
@@ -26,6 +27,18 @@ Mesh makeCube();
 
 // A square face [0,10]^2 with square holes given as (x0, y0, x1, y1), wound clockwise.
 Mesh makeFaceWithHoles(std::vector<std::vector<float>> const& holes);
+
+// A record returned by the library, released with freeMeshData.
+struct RecordDeleter {
+    void operator()(Cleanup::MeshData* data) const { Cleanup::freeMeshData(data); }
+};
+using Record = std::unique_ptr<Cleanup::MeshData, RecordDeleter>;
+
+// The entries of a record's array, empty for a null array.
+template <typename T>
+std::vector<T> values(T const* array, int count) {
+    return array == nullptr ? std::vector<T>() : std::vector<T>(array, array + count);
+}
 
 // A host record that points into vectors owned by the builder.
 struct RecordBuilder {

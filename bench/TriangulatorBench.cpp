@@ -58,8 +58,7 @@ Mesh const& polygons() {
     return *mesh;
 }
 
-void BM_TriangulateVerticesOnly(benchmark::State& state) {
-    Mesh const& mesh = polygons();
+void triangulateRepeatedly(benchmark::State& state, Mesh const& mesh) {
     util::Triangulator triangulator;
     for (auto _ : state) {
         std::unique_ptr<util::TriangleMesh> const result(triangulator.triangulateVerticesOnly(
@@ -67,6 +66,11 @@ void BM_TriangulateVerticesOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(result->getTriangleCount());
     }
     state.SetItemsProcessed(state.iterations() * POLYGON_COUNT);
+}
+
+void BM_TriangulateVerticesOnly(benchmark::State& state) {
+    Mesh const& mesh = polygons();
+    triangulateRepeatedly(state, mesh);
 }
 BENCHMARK(BM_TriangulateVerticesOnly)->Unit(benchmark::kMillisecond);
 
@@ -170,13 +174,7 @@ void BM_TriangulateTriangles(benchmark::State& state) {
                            util::Vector3<float>(0, 0, 1));
     }
     Mesh const mesh("triangles", vertices, faces, std::vector<unsigned int>{});
-    util::Triangulator triangulator;
-    for (auto _ : state) {
-        std::unique_ptr<util::TriangleMesh> const result(triangulator.triangulateVerticesOnly(
-            mesh, new Points(mesh.mVertices), util::Triangulator::TRIANGLES));
-        benchmark::DoNotOptimize(result->getTriangleCount());
-    }
-    state.SetItemsProcessed(state.iterations() * POLYGON_COUNT);
+    triangulateRepeatedly(state, mesh);
 }
 BENCHMARK(BM_TriangulateTriangles)->Unit(benchmark::kMillisecond);
 

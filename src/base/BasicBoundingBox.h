@@ -30,8 +30,6 @@ public:
         extend(b.max);
     }
     bool isEmpty() const { return min.x > max.x || min.y > max.y || min.z > max.z; }
-    Vector3<T> centre() const { return min + (max - min) * static_cast<T>(0.5); }
-    Vector3<T> halfExtent() const { return (max - min) * static_cast<T>(0.5); }
     // Closed intervals on all three axes: touching boxes meet.
     bool meets(BasicBoundingBox const& o) const {
         return min.x <= o.max.x && o.min.x <= max.x && min.y <= o.max.y && o.min.y <= max.y &&

@@ -34,8 +34,6 @@ public:
 
     T& operator[](int i) { return m[i]; }
     T operator[](int i) const { return m[i]; }
-    T at(int row, int col) const { return m[4 * col + row]; }
-    T const* data() const { return m; }
 
     // Affine: no division by w, whatever the bottom row holds.
     Vector3<T> transformPoint(Vector3<T> const& p) const {

@@ -10,10 +10,6 @@
 
 namespace util {
 
-namespace {
-Material defaultMaterial() { return Material(Shader::getDefault()); }
-}  // namespace
-
 // ---- Cache ----
 
 Mesh::Cache::Cache() = default;
@@ -77,14 +73,14 @@ void Mesh::Cache::clearLocked() {
 
 // ---- Construction ----
 
-Mesh::Mesh(std::string const& name) : Mesh(name, defaultMaterial()) {}
+Mesh::Mesh(std::string const& name) : Mesh(name, Material()) {}
 
 Mesh::Mesh(std::string const& name, Material const& material)
     : mName(name), mTexCoords(UV_SET_COUNT), mDefaultMaterial(material) {}
 
 Mesh::Mesh(std::string const& name, std::vector<Vector3<float>> const& vertices,
            std::vector<Polygon> const& faces)
-    : Mesh(name, vertices, faces, defaultMaterial()) {}
+    : Mesh(name, vertices, faces, Material()) {}
 
 Mesh::Mesh(std::string const& name, std::vector<Vector3<float>> const& vertices,
            std::vector<Polygon> const& faces, Material const& material)
@@ -101,7 +97,7 @@ Mesh::Mesh(std::string const& name, std::vector<Vector3<float>> const& vertices,
       mNormals(normals),
       mTexCoords(UV_SET_COUNT),
       mFaces(faces),
-      mDefaultMaterial(defaultMaterial()) {}
+      mDefaultMaterial(Material()) {}
 
 Mesh::Mesh(std::string const& name, std::vector<Vector3<float>> const& vertices,
            std::vector<Polygon> const& edgeFaces, std::vector<Polygon> const& vertexFaces,
@@ -136,7 +132,7 @@ Mesh::Mesh(std::string const& name, std::vector<Vector3<float>> const& vertices,
 
 Mesh::Mesh(std::string const& name, std::vector<Vector3<float>> const& vertices,
            std::vector<Polygon> const& faces, std::vector<unsigned int> const& holes)
-    : Mesh(name, vertices, faces, defaultMaterial()) {
+    : Mesh(name, vertices, faces, Material()) {
     mHoles = holes;
 }
 
@@ -265,6 +261,10 @@ std::vector<Mesh::Polygon> const& Mesh::getActiveFaces() const {
     if (!mVertexFaces.empty()) return mVertexFaces;
     if (!mEdgeFaces.empty()) return mEdgeFaces;
     return mFaces;
+}
+
+std::vector<Mesh::Polygon>& Mesh::getActiveFaces() {
+    return const_cast<std::vector<Polygon>&>(static_cast<Mesh const&>(*this).getActiveFaces());
 }
 
 Material const& Mesh::getFaceMaterial(unsigned int face) const {

@@ -58,7 +58,6 @@ public:
         Polygon(std::vector<unsigned int> const& vertexIndices, Vector3<float> const& faceNormal);
 
         bool hasUVs() const;
-        bool empty() const { return vertexIndices.empty(); }
         // Empties all twelve index lists; the face stays until removeEmptyFaces.
         void clearIndices();
 
@@ -155,6 +154,7 @@ public:
 
     // mVertexFaces if non-empty, else mEdgeFaces if non-empty, else mFaces.
     std::vector<Polygon> const& getActiveFaces() const;
+    std::vector<Polygon>& getActiveFaces();
     Material const& getFaceMaterial(unsigned int face) const;
 
     void setFaceEdgeIndices(unsigned long start);

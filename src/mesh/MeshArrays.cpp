@@ -11,7 +11,7 @@ Mesh::Mesh(char const* name, int vcCount, float const* vertexCoords, int /*index
            int const* indices, int countCount, int const* counts, unsigned int const* holes,
            int holesCount, std::vector<Material> const* materials,
            std::vector<unsigned int> const* startIndices, std::string* message)
-    : mTexCoords(UV_SET_COUNT), mDefaultMaterial(Shader::getDefault()) {
+    : mTexCoords(UV_SET_COUNT) {
     initFromArrays(name, vcCount, vertexCoords, indices, 0, nullptr, nullptr, countCount, counts,
                    holes, holesCount, materials, startIndices, message);
 }
@@ -21,7 +21,7 @@ Mesh::Mesh(char const* name, int vcCount, float const* vertexCoords, int /*index
            int countCount, int const* counts, unsigned int const* holes, int holesCount,
            std::vector<Material> const* materials, std::vector<unsigned int> const* startIndices,
            std::string* message)
-    : mTexCoords(UV_SET_COUNT), mDefaultMaterial(Shader::getDefault()) {
+    : mTexCoords(UV_SET_COUNT) {
     initFromArrays(name, vcCount, vertexCoords, indices, tcCount, texCoords, tcIndices,
                    countCount, counts, holes, holesCount, materials, startIndices, message);
 }

@@ -58,9 +58,7 @@ unsigned long Mesh::deleteUnusedVertices(boost::dynamic_bitset<>* vertexFlags) {
         if (vertexFlags != nullptr) vertexFlags->resize(0);
         return n;
     }
-    std::vector<Polygon>& faces = !mVertexFaces.empty() ? mVertexFaces
-                                  : !mEdgeFaces.empty() ? mEdgeFaces
-                                                        : mFaces;
+    std::vector<Polygon>& faces = getActiveFaces();
     boost::dynamic_bitset<> used(n);
     for (Polygon const& face : faces)
         for (unsigned int const v : face.vertexIndices) used.set(v);

@@ -129,6 +129,11 @@ public:
     std::vector<Entry> removeAll();
 
 private:
+    // Pre-order descent shared by the box and frustum collectors: skips cubes the query misses
+    // and subtrees without entries, records nodes holding entries of their own.
+    template <typename CubeTest>
+    void collectMeeting(unsigned long index, unsigned int level, Vector3<F> const& centre,
+                        F halfSize, std::vector<unsigned long>& out, CubeTest const& meets);
     bool fits(Box const& box) const;
     void growToCover(std::vector<Entry> const& entries, Box const& box);
     void insert(Box const& box, T const& value, IOctreeVisitor const& visitor);
@@ -141,16 +146,10 @@ private:
 template <typename T, typename F>
 void BBoxOctree<T, F>::CChildrenCollector::getChildren(unsigned long index, unsigned int level,
                                                        Vector3<F> const& centre, F halfSize) {
-    if (!detail::cubeMeetsBox(centre, halfSize, mQuery)) return;
-    if (!mTree.getNode(index).entries.empty()) mOut.push_back(index);
-    if (mTree.isDeepestLevel(level)) return;
-    F const childHalfSize = halfSize / 2;
-    for (unsigned int octant = 0; octant < 8; ++octant) {
-        unsigned long const child = BBoxOctree::childIndex(index, octant);
-        if (mTree.getNode(child).count == 0) continue;
-        getChildren(child, level + 1, detail::octantCentre(centre, octant, childHalfSize),
-                    childHalfSize);
-    }
+    Box const& query = mQuery;
+    mTree.collectMeeting(index, level, centre, halfSize, mOut, [&query](Vector3<F> const& c, F h) {
+        return detail::cubeMeetsBox(c, h, query);
+    });
 }
 
 template <typename T, typename F>
@@ -166,17 +165,26 @@ void BBoxOctree<T, F>::CAllNodeFinder::getAllNodes(unsigned long index, unsigned
 template <typename T, typename F>
 void BBoxOctree<T, F>::CVisibleNodeFinder::getVisibleNodes(unsigned long index, unsigned int level,
                                                            Vector3<F> const& centre, F halfSize) {
-    Node const& node = mTree.getNode(index);
-    Vector3<F> const half(halfSize, halfSize, halfSize);
-    if (!intersection::frustumBoxOverlap(mFrustum, centre, half)) return;
-    if (!node.entries.empty()) mOut.push_back(index);
-    if (mTree.isDeepestLevel(level)) return;
+    std::vector<Vector3<F>> const& frustum = mFrustum;
+    mTree.collectMeeting(index, level, centre, halfSize, mOut, [&frustum](Vector3<F> const& c, F h) {
+        return intersection::frustumBoxOverlap(frustum, c, Vector3<F>(h, h, h));
+    });
+}
+
+template <typename T, typename F>
+template <typename CubeTest>
+void BBoxOctree<T, F>::collectMeeting(unsigned long index, unsigned int level,
+                                      Vector3<F> const& centre, F halfSize,
+                                      std::vector<unsigned long>& out, CubeTest const& meets) {
+    if (!meets(centre, halfSize)) return;
+    if (!this->getNode(index).entries.empty()) out.push_back(index);
+    if (this->isDeepestLevel(level)) return;
     F const childHalfSize = halfSize / 2;
     for (unsigned int octant = 0; octant < 8; ++octant) {
         unsigned long const child = BBoxOctree::childIndex(index, octant);
-        if (mTree.getNode(child).count == 0) continue;
-        getVisibleNodes(child, level + 1, detail::octantCentre(centre, octant, childHalfSize),
-                        childHalfSize);
+        if (this->getNode(child).count == 0) continue;
+        collectMeeting(child, level + 1, detail::octantCentre(centre, octant, childHalfSize),
+                       childHalfSize, out, meets);
     }
 }
 

@@ -10,6 +10,7 @@ packages=(
     libglu1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libtinyobjloader-dev libcli11-dev nlohmann-json3-dev
+    clang libclang-rt-14-dev
 )
 
 missing=()

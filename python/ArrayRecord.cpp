@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <numeric>
+#include <optional>
 #include <string>
 
 namespace py = pybind11;
@@ -71,9 +72,9 @@ Integers integers(py::handle object, char const* name, py::ssize_t minDims, py::
     return result;
 }
 
-// Every value in [0, limit), or equal to allowed when that is not negative.
+// Every value in [0, limit), or equal to allowed.
 void checkRange(std::vector<long long> const& values, long long limit, char const* name,
-                char const* what, long long allowed = -1) {
+                char const* what, std::optional<long long> allowed = std::nullopt) {
     for (long long const value : values)
         if ((value < 0 || value >= limit) && value != allowed)
             fail(name, std::to_string(value) + " is out of range for " + std::to_string(limit) +

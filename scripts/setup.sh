@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libtinyobjloader-dev libcli11-dev nlohmann-json3-dev
     clang libclang-rt-14-dev
+    pybind11-dev python3-dev python3-numpy python3-pytest
 )
 
 missing=()

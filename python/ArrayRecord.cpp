@@ -45,7 +45,8 @@ std::vector<float> floatRows(py::handle object, char const* name, py::ssize_t co
         array.shape(1) != columns)
         fail(name, "expected a float32 array of shape (n, " + std::to_string(columns) + "), got " +
                        describe(array));
-    auto const values = py::array_t<float, py::array::c_style | py::array::forcecast>::ensure(array);
+    auto const values =
+        py::array_t<float, py::array::c_style | py::array::forcecast>::ensure(array);
     checkSize(static_cast<std::size_t>(values.size()), name);
     return std::vector<float>(values.data(), values.data() + values.size());
 }
@@ -98,8 +99,8 @@ std::string encode(py::handle text, char const* name) {
 }
 
 py::object decode(char const* text) {
-    PyObject* const result = PyUnicode_DecodeUTF8(text, static_cast<Py_ssize_t>(std::strlen(text)),
-                                                  "surrogateescape");
+    PyObject* const result =
+        PyUnicode_DecodeUTF8(text, static_cast<Py_ssize_t>(std::strlen(text)), "surrogateescape");
     if (result == nullptr) throw py::error_already_set();
     return py::reinterpret_steal<py::object>(result);
 }
@@ -108,7 +109,8 @@ template <typename T>
 py::object copied(T const* data, int count, std::vector<py::ssize_t> shape) {
     if (data == nullptr) return py::none();
     py::array_t<T> array(shape);
-    if (count > 0) std::memcpy(array.mutable_data(), data, sizeof(T) * static_cast<std::size_t>(count));
+    if (count > 0)
+        std::memcpy(array.mutable_data(), data, sizeof(T) * static_cast<std::size_t>(count));
     return std::move(array);
 }
 }  // namespace

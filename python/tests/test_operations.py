@@ -36,14 +36,8 @@ def test_results_are_bit_identical_to_the_library(library, building, name, symbo
         expected = library.run(symbol, list(parameters.values()), mesh)
         assert_same_mesh(run(name, parameters, mesh), expected)
     assert expected["holes"] is not None, "the plate's hole must survive into the comparison"
-
-
-@pytest.mark.parametrize("name, symbol, parameters", OPERATIONS, ids=OPERATION_IDS)
-def test_operation_changes_the_bundled_building(building, name, symbol, parameters):
-    result = run(name, parameters, building)
-    assert (len(result["vertices"]), len(result["counts"])) != (
-        len(building["vertices"]), len(building["counts"])) or not all(
-        np.array_equal(result[k], building[k]) for k in ("vertices", "indices"))
+    # The bundled building has a defect for every pass, so the comparison is not of copies.
+    assert not np.array_equal(run(name, parameters, building)["indices"], building["indices"])
 
 
 def test_faces_of_one_size_may_come_as_a_matrix():

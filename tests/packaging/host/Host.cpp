@@ -1,32 +1,19 @@
 // A host of the installed library: cleans a small record and checks where the library came from.
 #include <dlfcn.h>
-#include <limits.h>
-#include <stdlib.h>
 
 #include <cstdio>
-#include <string>
+#include <filesystem>
 
 #include "cleanup/Cleanup.h"
 
-namespace {
-std::string realPath(char const* path) {
-    char resolved[PATH_MAX];
-    return realpath(path, resolved) != nullptr ? resolved : "";
-}
-
-// The directory of the shared object that defines the cleanup functions.
-std::string libraryDirectory() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&Cleanup::freeMeshData), &info) == 0) return "";
-    std::string const path = realPath(info.dli_fname);
-    return path.substr(0, path.rfind('/'));
-}
-}  // namespace
-
 int main(int argc, char** argv) {
-    if (argc != 2) return 2;
-    if (libraryDirectory() != realPath(argv[1])) {
-        std::fprintf(stderr, "libtoolbox.so loaded from %s, not %s\n", libraryDirectory().c_str(),
+    namespace fs = std::filesystem;
+    Dl_info library{};
+    if (argc != 2 || dladdr(reinterpret_cast<void*>(&Cleanup::freeMeshData), &library) == 0)
+        return 2;
+    // A host that ran against the build tree would prove nothing about the install.
+    if (fs::canonical(library.dli_fname).parent_path() != fs::canonical(argv[1])) {
+        std::fprintf(stderr, "libtoolbox.so loaded from %s, not from %s\n", library.dli_fname,
                      argv[1]);
         return 1;
     }

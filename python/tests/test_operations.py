@@ -114,6 +114,7 @@ BAD_INPUTS = [
     ("vertices", _bad(vertices="not an array")),
     ("indices", _bad(indices=plate_with_hole()["indices"].astype(np.float32))),
     ("indices", _bad(indices=np.zeros((2, 2, 4), np.int32))),
+    ("indices", _bad(indices=[[0, 1, 2], [3, 4]])),
     ("indices", _bad(indices=np.r_[plate_with_hole()["indices"][:-1], 16])),
     ("indices", _bad(indices=np.r_[-1, plate_with_hole()["indices"][1:]])),
     ("indices", _bad(indices=np.array([2**63, *range(1, 16)], np.uint64))),

@@ -105,12 +105,13 @@ py::object decode(char const* text) {
     return py::reinterpret_steal<py::object>(result);
 }
 
+// A copy shaped as given; odd surplus entries of a count (coordinates not making a full row)
+// stay behind.
 template <typename T>
-py::object copied(T const* data, int count, std::vector<py::ssize_t> shape) {
+py::object copied(T const* data, std::vector<py::ssize_t> shape) {
     if (data == nullptr) return py::none();
     py::array_t<T> array(shape);
-    if (count > 0)
-        std::memcpy(array.mutable_data(), data, sizeof(T) * static_cast<std::size_t>(count));
+    std::memcpy(array.mutable_data(), data, sizeof(T) * static_cast<std::size_t>(array.size()));
     return std::move(array);
 }
 }  // namespace
@@ -199,11 +200,11 @@ Cleanup::MeshData ArrayRecord::view() {
 py::dict toPython(Cleanup::MeshData const& data) {
     if (data.mConversionMessage != nullptr) warn(data.mConversionMessage);
     py::dict result;
-    result["vertices"] = copied(data.mVertexCoords, data.mVCCount, {data.mVCCount / 3, 3});
-    result["indices"] = copied(data.mIndices, data.mIndexCount, {data.mIndexCount});
-    result["counts"] = copied(data.mCounts, data.mCountCount, {data.mCountCount});
-    result["uvs"] = copied(data.mTexCoords, data.mTCCount, {data.mTCCount / 2, 2});
-    result["uv_indices"] = copied(data.mTCIndices, data.mTCIndexCount, {data.mTCIndexCount});
+    result["vertices"] = copied(data.mVertexCoords, {data.mVCCount / 3, 3});
+    result["indices"] = copied(data.mIndices, {data.mIndexCount});
+    result["counts"] = copied(data.mCounts, {data.mCountCount});
+    result["uvs"] = copied(data.mTexCoords, {data.mTCCount / 2, 2});
+    result["uv_indices"] = copied(data.mTCIndices, {data.mTCIndexCount});
     py::object textures = py::none();
     if (data.mTextures != nullptr) {
         py::list names;
@@ -212,9 +213,9 @@ py::dict toPython(Cleanup::MeshData const& data) {
         textures = names;
     }
     result["textures"] = textures;
-    result["texture_start_faces"] = copied(data.mTexturesStartFaces, data.mTexturesStartFacesCount,
-                                           {data.mTexturesStartFacesCount});
-    result["holes"] = copied(data.mHoles, data.mHolesCount, {data.mHolesCount});
+    result["texture_start_faces"] =
+        copied(data.mTexturesStartFaces, {data.mTexturesStartFacesCount});
+    result["holes"] = copied(data.mHoles, {data.mHolesCount});
     return result;
 }
 

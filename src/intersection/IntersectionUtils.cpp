@@ -60,15 +60,22 @@ bool getPosRayDistance(TriangleMesh const& mesh, Matrix<float> const& transform,
     std::vector<Vector3<float>> world;
     world.reserve(vertices->size());
     for (Vector3<float> const& v : *vertices) world.push_back(transform.transformPoint(v));
+    return getPosRayDistance(*triangles, world, origin, direction, distance, normal);
+}
 
+bool getPosRayDistance(std::vector<unsigned int> const& triangles,
+                       std::vector<Vector3<float>> const& world, Vector3<float> const& origin,
+                       Vector3<float> const& direction, float& distance,
+                       Vector3<float>* normal) {
+    if (triangles.size() < 3 || world.empty()) return false;
     constexpr float NO_HIT = 3.4028235e38f;
     constexpr float PARALLEL = 1e-5f;
     float best = NO_HIT;
-    std::size_t const end = triangles->size() - triangles->size() % 3;
+    std::size_t const end = triangles.size() - triangles.size() % 3;
     for (std::size_t k = 0; k < end; k += 3) {
-        Vector3<float> const& a = world[(*triangles)[k]];
-        Vector3<float> const e1 = world[(*triangles)[k + 1]] - a;
-        Vector3<float> const e2 = world[(*triangles)[k + 2]] - a;
+        Vector3<float> const& a = world[triangles[k]];
+        Vector3<float> const e1 = world[triangles[k + 1]] - a;
+        Vector3<float> const e2 = world[triangles[k + 2]] - a;
         Vector3<float> const q = direction.cross(e2);
         float const det = e1.dot(q);
         if (det > -PARALLEL && det < PARALLEL) continue;

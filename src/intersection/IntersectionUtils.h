@@ -36,6 +36,12 @@ bool triUnitCubeOverlap(Vector3<float> const& a, Vector3<float> const& b, Vector
 bool getPosRayDistance(TriangleMesh const& mesh, Matrix<float> const& transform,
                        Vector3<float> const& origin, Vector3<float> const& direction,
                        float& distance, Vector3<float>* normal);
+// The same search over vertices already in world space (three indices per triangle), for
+// callers that keep transformed vertices between rays.
+bool getPosRayDistance(std::vector<unsigned int> const& triangles,
+                       std::vector<Vector3<float>> const& worldVertices,
+                       Vector3<float> const& origin, Vector3<float> const& direction,
+                       float& distance, Vector3<float>* normal);
 
 }  // namespace intersection
 }  // namespace util

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "picking/FrustumBoxTester.h"
 #include "picking/GroupHandle.h"
 #include "picking/OctreePickerCommands.h"
 
@@ -164,6 +165,7 @@ std::vector<int> OctreePicker::collectVisibleIds(Group& group,
     std::vector<unsigned long> nodes;
     Octree::CVisibleNodeFinder(octree, corners, nodes)
         .getVisibleNodes(0, 0, octree.getCentre(), octree.getHalfSize());
+    util::FrustumBoxTester const boxTest(corners);
     std::vector<int> ids;
     for (unsigned long const index : nodes) {
         for (Octree::Entry const& entry : octree.getNode(index).entries) {
@@ -171,7 +173,7 @@ std::vector<int> OctreePicker::collectVisibleIds(Group& group,
             util::Vector3<float> const halfExtent = extent * 0.5f;
             util::Vector3<float> const centre = entry.box.min + halfExtent;
             // The box test is cheap next to projecting every triangle.
-            if (!util::intersection::frustumBoxOverlap(corners, centre, halfExtent)) continue;
+            if (!boxTest.overlaps(centre, halfExtent)) continue;
             if (entry.value->intersects(viewProjection, fullyInside)) ids.push_back(entry.value->getId());
         }
     }

@@ -90,11 +90,13 @@ bool Pickable::getSmallesPosDistance(util::Vector3<float> const& origin,
                                      util::Vector3<float>* normal) const {
     distance = NO_HIT;
     bool hit = false;
-    for (std::shared_ptr<util::TriangleMesh> const& mesh : mMeshes) {
+    for (std::size_t m = 0; m < mMeshes.size(); ++m) {
+        std::vector<unsigned int> const* const triangles = mMeshes[m]->getTriangles();
+        if (triangles == nullptr) continue;
         float meshDistance = NO_HIT;
         util::Vector3<float> meshNormal;
-        if (!util::intersection::getPosRayDistance(*mesh, mTransform, origin, direction,
-                                                   meshDistance,
+        if (!util::intersection::getPosRayDistance(*triangles, worldVertices(m), origin,
+                                                   direction, meshDistance,
                                                    normal != nullptr ? &meshNormal : nullptr)) {
             continue;
         }
@@ -106,7 +108,19 @@ bool Pickable::getSmallesPosDistance(util::Vector3<float> const& origin,
     return hit;
 }
 
+std::vector<util::Vector3<float>> const& Pickable::worldVertices(std::size_t mesh) const {
+    if (mWorldVertices.size() != mMeshes.size()) mWorldVertices.assign(mMeshes.size(), {});
+    std::vector<util::Vector3<float>>& world = mWorldVertices[mesh];
+    util::TriangleMesh::Positions const* const vertices = mMeshes[mesh]->getVertices();
+    if (world.empty() && vertices != nullptr && !vertices->empty()) {
+        world.reserve(vertices->size());
+        for (util::Vector3<float> const& v : *vertices) world.push_back(mTransform.transformPoint(v));
+    }
+    return world;
+}
+
 void Pickable::translate(float x, float y, float z) {
+    mWorldVertices.clear();
     for (int column = 0; column < 4; ++column) {
         float const bottom = mTransform[4 * column + 3];
         mTransform[4 * column] = mTransform[4 * column] + x * bottom;

@@ -32,7 +32,9 @@ public:
     bool intersects(util::Matrix<float> const& viewProjection, bool fullyInside) const;
 
     // Nearest hit of the ray over all meshes (ties keep the earlier mesh): distance becomes that
-    // ray parameter, or 3.4028235e38 on a miss. The normal is written only with a hit.
+    // ray parameter, or 3.4028235e38 on a miss. The normal is written only with a hit. Keeps
+    // the world-space vertices for the next ray, so it must not run concurrently on one
+    // pickable (the picker calls it under its processing mutex).
     bool getSmallesPosDistance(util::Vector3<float> const& origin,
                                util::Vector3<float> const& direction, float& distance,
                                util::Vector3<float>* normal) const;
@@ -42,7 +44,12 @@ public:
     void translate(float x, float y, float z);
 
 private:
+    // Transforming every vertex per ray would cost as much as testing the triangles of a large
+    // mesh; the transform changes only by translate, which drops these.
+    std::vector<util::Vector3<float>> const& worldVertices(std::size_t mesh) const;
+
     int const mId;
     util::Matrix<float> mTransform;
     TriangleMeshes const mMeshes;
+    mutable std::vector<std::vector<util::Vector3<float>>> mWorldVertices;  // per mesh, lazily
 };

@@ -59,12 +59,9 @@ TEST_F(OctreePickerTest, CommandsWaitUntilADrainOrAQuery) {
     EXPECT_EQ(mPicker->getGroupCount(), 0u);  // nothing executed at enqueue time
     EXPECT_EQ(distanceAt(group, 2, 0.25f), 5);
     EXPECT_EQ(mPicker->getQueueSize(), 0u);
-    add(group, 4);
-    mPicker->processQueue();
-    EXPECT_EQ(mPicker->getQueueSize(), 0u);
-    EXPECT_EQ(mPicker->getGroupCount(), 1u);
     mPicker->dispose(group);
     mPicker->processQueue();
+    EXPECT_EQ(mPicker->getGroupCount(), 0u);
 }
 
 TEST_F(OctreePickerTest, FlushDiscardsEverythingWaitingAndKeepsADisposedHandleAlive) {
@@ -124,16 +121,6 @@ TEST_F(OctreePickerTest, DisposeDropsTheGroupAndOnlyTheTriangleMeshesNoOneElseHo
     mPicker->processQueue();
 }
 
-TEST_F(OctreePickerTest, RepeatedIdPointsTheIdMapAtTheNewestEntry) {
-    unsigned long const group = mPicker->createGroup();
-    add(group, 7);
-    add(group, 7, Matrix<float>::translation(10, 0, 0));
-    EXPECT_EQ(distanceAt(group, 7, 0.25f), -1);
-    EXPECT_EQ(distanceAt(group, 7, 10.25f), 5);
-    mPicker->dispose(group);
-    mPicker->processQueue();
-}
-
 class ThrowingCommand : public OctreePicker::Command {
 public:
     void execute(Picker&) override { throw std::runtime_error("boom"); }
@@ -167,12 +154,10 @@ TEST_F(OctreePickerTest, BadArgumentsQueueNothingAndWriteNothing) {
     EXPECT_EQ(mPicker->getQueueSize(), 0u);
     add(group, 1);
     float distance = 42;
-    float normal[3] = {42, 42, 42};
     float const direction[3] = {0, 0, -1};
-    EXPECT_FALSE(mPicker->getShapeDist(group, 1, nullptr, direction, distance, normal));
-    EXPECT_FALSE(mPicker->getShapeDist(0, 1, direction, direction, distance, normal));
+    EXPECT_FALSE(mPicker->getShapeDist(group, 1, nullptr, direction, distance, nullptr));
+    EXPECT_FALSE(mPicker->getShapeDist(0, 1, direction, direction, distance, nullptr));
     EXPECT_EQ(distance, 42);
-    EXPECT_EQ(normal[0], 42);
     int ids[1] = {42};
     BoxView const view = boxView(V3(-5, -5, -5), V3(5, 5, 5));
     EXPECT_EQ(mPicker->getIntersectingEntries(group, nullptr, view.viewProjection.m, false, ids, 1), 0);

@@ -33,9 +33,9 @@ Mesh makeCube() {
 
 void addGrid(Picker& picker, unsigned long group, Mesh const& cube) {
     for (int i = 0; i < GRID * GRID; ++i) {
-        picker.addEntry(group, i, {&cube},
-                        util::Matrix<float>::translation(SPACING * (i % GRID),
-                                                         SPACING * (i / GRID), 0));
+        picker.addEntry(
+            group, i, {&cube},
+            util::Matrix<float>::translation(SPACING * (i % GRID), SPACING * (i / GRID), 0));
     }
 }
 
@@ -124,7 +124,8 @@ struct Terrain {
         for (unsigned int r = 0; r < ROWS; ++r) {
             std::vector<unsigned int> ring;
             for (unsigned int c = 0; c <= COLUMNS; ++c) ring.push_back(r * (COLUMNS + 1) + c);
-            for (unsigned int c = COLUMNS + 1; c-- > 0;) ring.push_back((r + 1) * (COLUMNS + 1) + c);
+            for (unsigned int c = COLUMNS + 1; c-- > 0;)
+                ring.push_back((r + 1) * (COLUMNS + 1) + c);
             faces.emplace_back(ring, V3(0, 0, 1));
         }
         Mesh const mesh("terrain", vertices, faces);

@@ -19,8 +19,18 @@ constexpr std::size_t MAX_OPERATIONS = 64;
 constexpr std::size_t MAX_GROUPS = 6;
 
 float pickFloat(FuzzedDataProvider& in) {
-    static float const special[] = {0,     1,     -1,    0.5f,  10,    -10,  100,
-                                    1e-30f, 1e30f, -1e30f, 3e38f, -3e38f,
+    static float const special[] = {0,
+                                    1,
+                                    -1,
+                                    0.5f,
+                                    10,
+                                    -10,
+                                    100,
+                                    1e-30f,
+                                    1e30f,
+                                    -1e30f,
+                                    3e38f,
+                                    -3e38f,
                                     std::numeric_limits<float>::infinity(),
                                     std::numeric_limits<float>::quiet_NaN()};
     std::uint8_t const choice = in.ConsumeIntegral<std::uint8_t>();
@@ -37,7 +47,8 @@ std::unique_ptr<util::Mesh> makeMesh(FuzzedDataProvider& in) {
     for (std::size_t f = 0; f < faceCount; ++f) {
         std::vector<unsigned int> corners(in.ConsumeIntegralInRange<std::size_t>(3, 5));
         for (unsigned int& c : corners)
-            c = in.ConsumeIntegralInRange<unsigned int>(0, static_cast<unsigned int>(vertices.size() - 1));
+            c = in.ConsumeIntegralInRange<unsigned int>(
+                0, static_cast<unsigned int>(vertices.size() - 1));
         faces.emplace_back(corners);
     }
     auto mesh = std::make_unique<util::Mesh>("fuzz", vertices, faces);
@@ -123,10 +134,9 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
                 fill(in, viewProjection, 16);
                 int ids[8];
                 unsigned long const capacity = in.ConsumeIntegralInRange<unsigned long>(0, 8);
-                long const n = picker->getIntersectingEntries(group, corners, viewProjection,
-                                                              in.ConsumeBool(),
-                                                              in.ConsumeBool() ? ids : nullptr,
-                                                              capacity);
+                long const n =
+                    picker->getIntersectingEntries(group, corners, viewProjection, in.ConsumeBool(),
+                                                   in.ConsumeBool() ? ids : nullptr, capacity);
                 if (n > static_cast<long>(capacity)) __builtin_trap();
                 groups.drained();
                 break;
@@ -138,8 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
                 fill(in, origin, 3);
                 fill(in, direction, 3);
                 float distance = 0;
-                picker->getShapeDist(group, in.ConsumeIntegralInRange<int>(-2, 5), origin, direction,
-                                     distance, in.ConsumeBool() ? normal : nullptr);
+                picker->getShapeDist(group, in.ConsumeIntegralInRange<int>(-2, 5), origin,
+                                     direction, distance, in.ConsumeBool() ? normal : nullptr);
                 groups.drained();
                 break;
             }

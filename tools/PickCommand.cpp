@@ -50,9 +50,8 @@ void printRay(Picker& picker, unsigned long group, PickOptions const& options) {
 
 void printFrustum(Picker& picker, unsigned long group, PickOptions const& options) {
     int id = 0;
-    long const found =
-        picker.getIntersectingEntries(group, options.frustum.data(), options.viewProjection.data(),
-                                      options.fullyInside, &id, 1);
+    long const found = picker.getIntersectingEntries(
+        group, options.frustum.data(), options.viewProjection.data(), options.fullyInside, &id, 1);
     if (found == 1)
         std::cout << "entry " << id << " visible\n";
     else

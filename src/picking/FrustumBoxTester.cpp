@@ -16,8 +16,7 @@ constexpr int BOUNDARY_TRIANGLES[12][3] = {{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 
                                            {0, 3, 7}, {0, 7, 4}, {1, 2, 6}, {1, 6, 5}};
 }  // namespace
 
-FrustumBoxTester::FrustumBoxTester(std::vector<Vector3<float>> const& corners)
-    : mCorners(corners) {
+FrustumBoxTester::FrustumBoxTester(std::vector<Vector3<float>> const& corners) : mCorners(corners) {
     assert(corners.size() >= 8);
     for (int i = 0; i < 6; ++i) {
         Vector3<float> const& p = corners[PLANES[i][0]];

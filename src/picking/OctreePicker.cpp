@@ -84,9 +84,8 @@ long OctreePicker::getIntersectingEntries(unsigned long group, float const* corn
     drain();
     Group* const found = findGroup(number);
     if (found == nullptr || corners == nullptr || viewProjection == nullptr) return 0;
-    std::vector<int> const visible = collectVisibleIds(*found, cornersOf(corners),
-                                                       util::Matrix<float>(viewProjection),
-                                                       fullyInside);
+    std::vector<int> const visible = collectVisibleIds(
+        *found, cornersOf(corners), util::Matrix<float>(viewProjection), fullyInside);
     long const n = static_cast<long>(visible.size());
     if (ids == nullptr || capacity < visible.size()) return -n;
     std::copy(visible.begin(), visible.end(), ids);
@@ -174,7 +173,8 @@ std::vector<int> OctreePicker::collectVisibleIds(Group& group,
             util::Vector3<float> const centre = entry.box.min + halfExtent;
             // The box test is cheap next to projecting every triangle.
             if (!boxTest.overlaps(centre, halfExtent)) continue;
-            if (entry.value->intersects(viewProjection, fullyInside)) ids.push_back(entry.value->getId());
+            if (entry.value->intersects(viewProjection, fullyInside))
+                ids.push_back(entry.value->getId());
         }
     }
     return ids;

@@ -77,13 +77,13 @@ private:
     void drain();
     Group* findGroup(unsigned long number);
     Group& findOrCreateGroup(unsigned long number);
-    std::vector<int> collectVisibleIds(Group& group, std::vector<util::Vector3<float>> const& corners,
-                                       util::Matrix<float> const& viewProjection,
-                                       bool fullyInside);
+    std::vector<int> collectVisibleIds(Group& group,
+                                       std::vector<util::Vector3<float>> const& corners,
+                                       util::Matrix<float> const& viewProjection, bool fullyInside);
 
     boost::mutex mGroupMutex;  // guards mNextGroupNumber
     unsigned long mNextGroupNumber = 1;
-    boost::mutex mProcessingMutex;  // guards mGroups and everything reachable from it
+    boost::mutex mProcessingMutex;             // guards mGroups and everything reachable from it
     util::SynchronizedQueue<Command*> mQueue;  // owns the commands it holds; locks itself
     util::Mesh2TriangleMeshCache mTriangleMeshCache;  // locks itself
     std::map<unsigned long, Group> mGroups;  // by group number; guarded by mProcessingMutex

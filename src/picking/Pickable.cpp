@@ -95,8 +95,8 @@ bool Pickable::getSmallesPosDistance(util::Vector3<float> const& origin,
         if (triangles == nullptr) continue;
         float meshDistance = NO_HIT;
         util::Vector3<float> meshNormal;
-        if (!util::intersection::getPosRayDistance(*triangles, worldVertices(m), origin,
-                                                   direction, meshDistance,
+        if (!util::intersection::getPosRayDistance(*triangles, worldVertices(m), origin, direction,
+                                                   meshDistance,
                                                    normal != nullptr ? &meshNormal : nullptr)) {
             continue;
         }
@@ -114,7 +114,8 @@ std::vector<util::Vector3<float>> const& Pickable::worldVertices(std::size_t mes
     util::TriangleMesh::Positions const* const vertices = mMeshes[mesh]->getVertices();
     if (world.empty() && vertices != nullptr && !vertices->empty()) {
         world.reserve(vertices->size());
-        for (util::Vector3<float> const& v : *vertices) world.push_back(mTransform.transformPoint(v));
+        for (util::Vector3<float> const& v : *vertices)
+            world.push_back(mTransform.transformPoint(v));
     }
     return world;
 }

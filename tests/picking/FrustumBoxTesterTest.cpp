@@ -1,5 +1,3 @@
-#include "picking/FrustumBoxTester.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 #include <random>
 
 #include "intersection/IntersectionUtils.h"
+#include "picking/FrustumBoxTester.h"
 
 namespace util {
 namespace {

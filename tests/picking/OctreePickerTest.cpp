@@ -1,11 +1,10 @@
-#include "picking/OctreePicker.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <stdexcept>
 
 #include "picking/GroupHandle.h"
+#include "picking/OctreePicker.h"
 #include "picking/PickingTestSupport.h"
 
 namespace util {
@@ -160,8 +159,10 @@ TEST_F(OctreePickerTest, BadArgumentsQueueNothingAndWriteNothing) {
     EXPECT_EQ(distance, 42);
     int ids[1] = {42};
     BoxView const view = boxView(V3(-5, -5, -5), V3(5, 5, 5));
-    EXPECT_EQ(mPicker->getIntersectingEntries(group, nullptr, view.viewProjection.m, false, ids, 1), 0);
-    EXPECT_EQ(mPicker->getIntersectingEntries(group, view.corners.data(), nullptr, false, ids, 1), 0);
+    EXPECT_EQ(mPicker->getIntersectingEntries(group, nullptr, view.viewProjection.m, false, ids, 1),
+              0);
+    EXPECT_EQ(mPicker->getIntersectingEntries(group, view.corners.data(), nullptr, false, ids, 1),
+              0);
     EXPECT_EQ(mPicker->getIntersectingEntries(group, view.corners.data(), view.viewProjection.m,
                                               false, nullptr, 1),
               -1);

@@ -23,9 +23,8 @@ protected:
     unsigned long newGroup() { return mGroups.emplace_back(mPicker.createGroup()); }
     std::vector<int> query(unsigned long group, BoxView const& view, bool fullyInside) {
         std::vector<int> ids(64, -1);
-        long const n = mPicker.getIntersectingEntries(group, view.corners.data(),
-                                                      view.viewProjection.m, fullyInside,
-                                                      ids.data(), ids.size());
+        long const n = mPicker.getIntersectingEntries(
+            group, view.corners.data(), view.viewProjection.m, fullyInside, ids.data(), ids.size());
         ids.resize(std::max(n, 0L));
         return ids;
     }
@@ -104,7 +103,8 @@ TEST_F(PickQueryTest, ProjectionUsesTheAbsoluteWAndSetsAsideVerticesOnTheEyePlan
     // w = -1 everywhere: the whole scene lies behind the eye and is mirrored into view.
     Matrix<float> behind;
     behind[15] = -1;
-    Pickable const near = pickable(makeTriangle(V3(0.1f, 0.1f, 0), V3(0.3f, 0.1f, 0), V3(0.1f, 0.3f, 0)));
+    Pickable const near =
+        pickable(makeTriangle(V3(0.1f, 0.1f, 0), V3(0.3f, 0.1f, 0), V3(0.1f, 0.3f, 0)));
     EXPECT_TRUE(near.intersects(behind, false));
     EXPECT_TRUE(near.intersects(behind, true));
     // w = z: vertex 0 sits on the eye plane. Placed at the origin, it makes the triangle reach
@@ -122,8 +122,8 @@ TEST_F(PickQueryTest, ProjectionUsesTheAbsoluteWAndSetsAsideVerticesOnTheEyePlan
 TEST_F(PickQueryTest, GrowthKeepsEveryEarlierEntryReachable) {
     Mesh const unit = makeTriangle(V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
     unsigned long const group = newGroup();
-    std::vector<V3> const places{V3(1, 1, 1), V3(-8, 3, 2), V3(100, 0, 0), V3(-300, 40, 7),
-                                 V3(2, -9, -9), V3(1e4f, 1e4f, -1e4f)};
+    std::vector<V3> const places{V3(1, 1, 1),     V3(-8, 3, 2),  V3(100, 0, 0),
+                                 V3(-300, 40, 7), V3(2, -9, -9), V3(1e4f, 1e4f, -1e4f)};
     for (std::size_t i = 0; i < places.size(); ++i) {
         mPicker.addEntry(group, static_cast<int>(i), {&unit},
                          Matrix<float>::translation(places[i].x, places[i].y, places[i].z));
@@ -139,7 +139,8 @@ TEST_F(PickQueryTest, GrowthKeepsEveryEarlierEntryReachable) {
 }
 
 TEST_F(PickQueryTest, RelocationMovesEntriesAndKeepsTheirIds) {
-    Mesh const wall = makeMesh({V3(3, -1, -1), V3(3, 1, -1), V3(3, 1, 1), V3(3, -1, 1)}, {{0, 1, 2, 3}});
+    Mesh const wall =
+        makeMesh({V3(3, -1, -1), V3(3, 1, -1), V3(3, 1, 1), V3(3, -1, 1)}, {{0, 1, 2, 3}});
     unsigned long const group = newGroup();
     mPicker.addEntry(group, 1, {&wall}, Matrix<float>());
     mPicker.addEntry(group, 2, {&wall}, Matrix<float>::translation(200, 0, 0));
@@ -206,8 +207,8 @@ TEST_F(PickQueryTest, RayTestIsAbsoluteOneSidedInTAndKeepsTheEarlierOfEqualHits)
     // Distances are in multiples of the direction, but |det| < 1e-5 is not scaled with it.
     EXPECT_EQ(ray(group, 1, origin, V3(0, 0, -0.5f)).distance, 10);
     EXPECT_FALSE(ray(group, 1, origin, V3(0, 0, -1e-6f)).hit);
-    EXPECT_FALSE(ray(group, 1, origin, V3(1, 0, 0)).hit);        // in the plane's direction
-    EXPECT_FALSE(ray(group, 1, V3(0.25f, 0.25f, -1), V3(0, 0, -1)).hit);  // behind the origin
+    EXPECT_FALSE(ray(group, 1, origin, V3(1, 0, 0)).hit);  // in the plane's direction
+    EXPECT_FALSE(ray(group, 1, V3(0.25f, 0.25f, -1), V3(0, 0, -1)).hit);      // behind the origin
     EXPECT_EQ(ray(group, 1, V3(0.25f, 0.25f, 0), V3(0, 0, -1)).distance, 0);  // t = 0 counts
 }
 
@@ -224,7 +225,8 @@ TEST_F(PickQueryTest, NonFiniteCoordinatesNeitherCrashNorHideOtherEntries) {
     mPicker.relocate(group, 1, 0, 0);
     EXPECT_FALSE(ray(group, 1, V3(1.2f, 0.2f, 1), V3(0, 0, -1)).hit);
     EXPECT_EQ(ray(group, 4, V3(3.2f, 2.2f, 1), V3(0, 0, -1)).distance, 1);
-    EXPECT_EQ(query(group, boxView(V3(2.5f, 1.5f, -1), V3(4.5f, 3.5f, 1)), true), std::vector<int>{4});
+    EXPECT_EQ(query(group, boxView(V3(2.5f, 1.5f, -1), V3(4.5f, 3.5f, 1)), true),
+              std::vector<int>{4});
 
     // Boxes beyond the float range make the octree's cube unusable for frustum queries, but the
     // id map still reaches every entry.
@@ -279,7 +281,8 @@ TEST_F(PickQueryTest, FrustumQueryMatchesAScanOfAllEntries) {
         }
         std::vector<Vector3<float>> corners;
         for (int i = 0; i < 8; ++i)
-            corners.emplace_back(view.corners[3 * i], view.corners[3 * i + 1], view.corners[3 * i + 2]);
+            corners.emplace_back(view.corners[3 * i], view.corners[3 * i + 1],
+                                 view.corners[3 * i + 2]);
         bool const fullyInside = q % 3 == 0;
         std::vector<int> expected;
         for (Pickable const& entry : entries) {
@@ -291,9 +294,8 @@ TEST_F(PickQueryTest, FrustumQueryMatchesAScanOfAllEntries) {
             }
         }
         std::vector<int> ids(entries.size());
-        long const n = mPicker.getIntersectingEntries(group, view.corners.data(),
-                                                      view.viewProjection.m, fullyInside,
-                                                      ids.data(), ids.size());
+        long const n = mPicker.getIntersectingEntries(
+            group, view.corners.data(), view.viewProjection.m, fullyInside, ids.data(), ids.size());
         ASSERT_GE(n, 0);
         ids.resize(n);
         std::sort(ids.begin(), ids.end());
@@ -340,7 +342,8 @@ TEST_F(PickQueryTest, RayDistanceMatchesADoublePrecisionScan) {
     std::vector<V3> vertices;
     std::vector<Corners> faces;
     for (unsigned int t = 0; t < 200; ++t) {
-        for (int k = 0; k < 3; ++k) vertices.emplace_back(coord(random), coord(random), coord(random));
+        for (int k = 0; k < 3; ++k)
+            vertices.emplace_back(coord(random), coord(random), coord(random));
         faces.push_back({3 * t, 3 * t + 1, 3 * t + 2});
     }
     Mesh const soup = makeMesh(vertices, faces);

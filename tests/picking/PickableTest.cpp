@@ -1,11 +1,10 @@
-#include "picking/Pickable.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "intersection/IntersectionUtils.h"
 #include "intersection/Mesh2TriangleMeshCache.h"
+#include "picking/Pickable.h"
 #include "picking/PickingTestSupport.h"
 
 namespace util {
@@ -23,7 +22,8 @@ TEST(PickableTest, KeptWorldVerticesGiveExactlyTheFreshResult) {
         std::vector<V3> vertices;
         std::vector<Corners> faces;
         for (unsigned int t = 0; t < 40; ++t) {
-            for (int k = 0; k < 3; ++k) vertices.emplace_back(coord(random), coord(random), coord(random));
+            for (int k = 0; k < 3; ++k)
+                vertices.emplace_back(coord(random), coord(random), coord(random));
             faces.push_back({3 * t, 3 * t + 1, 3 * t + 2});
         }
         meshes.push_back(cache.get(makeMesh(vertices, faces)));

@@ -28,8 +28,8 @@ constexpr int MAX_ATTEMPTS = 1000;
 // entries are strips long enough along x that rays hit them either way.
 class PickerStressTest : public ::testing::Test {
 protected:
-    Mesh const mStrip = makeMesh({V3(-50, 0, 0), V3(50, 0, 0), V3(50, 1, 0), V3(-50, 1, 0)},
-                                 {{0, 1, 2, 3}});
+    Mesh const mStrip =
+        makeMesh({V3(-50, 0, 0), V3(50, 0, 0), V3(50, 1, 0), V3(-50, 1, 0)}, {{0, 1, 2, 3}});
     OctreePicker mPicker;
     std::shared_mutex mFlushGate;
     std::array<std::atomic<unsigned long>, PRODUCERS * GROUPS_PER_PRODUCER> mKept{};
@@ -45,9 +45,8 @@ protected:
     std::vector<int> visible(unsigned long group) {
         BoxView const all = boxView(V3(-500, -500, -500), V3(500, 500, 500));
         std::vector<int> ids(ENTRIES_PER_GROUP + 1);
-        long const n = mPicker.getIntersectingEntries(group, all.corners.data(),
-                                                      all.viewProjection.m, false, ids.data(),
-                                                      ids.size());
+        long const n = mPicker.getIntersectingEntries(
+            group, all.corners.data(), all.viewProjection.m, false, ids.data(), ids.size());
         if (n < 0) return {};
         ids.resize(n);
         std::sort(ids.begin(), ids.end());

@@ -10,7 +10,8 @@ std::string const BUILDING = "'" TOOLBOX_DATA_DIR "/building.obj'";
 
 TEST(PickCommandTest, RayPrintsDistanceInDirectionLengthsAndNormalOrNoHit) {
     TempDir dir;
-    ToolRun const hit = runTool("pick " + BUILDING + " --origin 3,2,100 --direction 0,0,-2", dir.path());
+    ToolRun const hit =
+        runTool("pick " + BUILDING + " --origin 3,2,100 --direction 0,0,-2", dir.path());
     EXPECT_EQ(hit.exitCode, 0) << hit.err;
     EXPECT_EQ(hit.out, "hit distance 47 normal 0 0 1\n");
     ToolRun const moved = runTool("pick " + BUILDING +
@@ -30,9 +31,8 @@ TEST(PickCommandTest, FrustumReportsTheEntryWhenVisible) {
     ToolRun const inside = runTool("pick " + BUILDING + box + " --fully-inside", dir.path());
     EXPECT_EQ(inside.exitCode, 0) << inside.err;
     EXPECT_EQ(inside.out, "entry 1 visible\n");
-    ToolRun const away = runTool("pick " + BUILDING + box +
-                                     " --transform 1,0,0,0,0,1,0,0,0,0,1,0,100,0,0,1",
-                                 dir.path());
+    ToolRun const away = runTool(
+        "pick " + BUILDING + box + " --transform 1,0,0,0,0,1,0,0,0,0,1,0,100,0,0,1", dir.path());
     EXPECT_EQ(away.out, "not visible\n");
 }
 
@@ -40,7 +40,8 @@ TEST(PickCommandTest, MissingOrIncompleteQueriesAreUsageErrors) {
     TempDir dir;
     EXPECT_EQ(runTool("pick " + BUILDING, dir.path()).exitCode, 2);
     EXPECT_EQ(runTool("pick " + BUILDING + " --origin 0,0,1", dir.path()).exitCode, 2);
-    EXPECT_EQ(runTool("pick " + BUILDING + " --origin 0,0 --direction 0,0,1", dir.path()).exitCode, 2);
+    EXPECT_EQ(runTool("pick " + BUILDING + " --origin 0,0 --direction 0,0,1", dir.path()).exitCode,
+              2);
     EXPECT_EQ(runTool("pick missing.obj --origin 0,0,1 --direction 0,0,1", dir.path()).exitCode, 1);
 }
 

@@ -1,5 +1,6 @@
 #include "picking/OctreePicker.h"
 
+#include <algorithm>
 #include <boost/thread/lock_guard.hpp>
 #include <stdexcept>
 #include <utility>
@@ -45,12 +46,12 @@ unsigned long OctreePicker::createGroup() {
 void OctreePicker::addEntry(unsigned long group, int id,
                             std::vector<util::Mesh const*> const& meshes,
                             util::Matrix<float> const& transform) {
+    // Checked first, so that a bad call leaves nothing triangulated behind.
+    if (std::find(meshes.begin(), meshes.end(), nullptr) != meshes.end())
+        throw std::invalid_argument("Picker::addEntry: null mesh");
     Pickable::TriangleMeshes triangleMeshes;
     triangleMeshes.reserve(meshes.size());
-    for (util::Mesh const* mesh : meshes) {
-        if (mesh == nullptr) throw std::invalid_argument("Picker::addEntry: null mesh");
-        triangleMeshes.push_back(mTriangleMeshCache.get(*mesh));
-    }
+    for (util::Mesh const* mesh : meshes) triangleMeshes.push_back(mTriangleMeshCache.get(*mesh));
     enqueue(std::make_unique<AddEntryCommand>(group, id, transform, std::move(triangleMeshes)));
 }
 

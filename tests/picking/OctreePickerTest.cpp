@@ -151,6 +151,7 @@ TEST_F(OctreePickerTest, BadArgumentsQueueNothingAndWriteNothing) {
     EXPECT_THROW(mPicker->addEntry(group, 1, {&mTriangle, nullptr}, Matrix<float>()),
                  std::invalid_argument);
     EXPECT_EQ(mPicker->getQueueSize(), 0u);
+    EXPECT_EQ(mPicker->getCachedTriangleMeshCount(), 0u);
     add(group, 1);
     float distance = 42;
     float const direction[3] = {0, 0, -1};

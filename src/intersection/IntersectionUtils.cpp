@@ -4,7 +4,9 @@
 #include <cassert>
 #include <cmath>
 
+#include "base/Matrix.h"
 #include "intersection/TriBoxOverlap.h"
+#include "intersection/TriangleMesh.h"
 
 namespace util {
 namespace intersection {
@@ -47,6 +49,57 @@ bool triUnitCubeOverlap(Vector3<float> const& a, Vector3<float> const& b, Vector
     float const centre[3] = {0, 0, 0};
     float const half[3] = {1, 1, 1};
     return TriBoxOverlap::triBoxOverlap(&a.x, &b.x, &c.x, centre, half);
+}
+
+bool getPosRayDistance(TriangleMesh const& mesh, Matrix<float> const& transform,
+                       Vector3<float> const& origin, Vector3<float> const& direction,
+                       float& distance, Vector3<float>* normal) {
+    std::vector<unsigned int> const* const triangles = mesh.getTriangles();
+    TriangleMesh::Positions const* const vertices = mesh.getVertices();
+    if (triangles == nullptr || vertices == nullptr || triangles->size() < 3) return false;
+    std::vector<Vector3<float>> world;
+    world.reserve(vertices->size());
+    for (Vector3<float> const& v : *vertices) world.push_back(transform.transformPoint(v));
+    return getPosRayDistance(*triangles, world, origin, direction, distance, normal);
+}
+
+bool getPosRayDistance(std::vector<unsigned int> const& triangles,
+                       std::vector<Vector3<float>> const& world, Vector3<float> const& origin,
+                       Vector3<float> const& direction, float& distance,
+                       Vector3<float>* normal) {
+    if (triangles.size() < 3 || world.empty()) return false;
+    constexpr float NO_HIT = 3.4028235e38f;
+    constexpr float PARALLEL = 1e-5f;
+    float best = NO_HIT;
+    std::size_t const end = triangles.size() - triangles.size() % 3;
+    for (std::size_t k = 0; k < end; k += 3) {
+        Vector3<float> const& a = world[triangles[k]];
+        Vector3<float> const e1 = world[triangles[k + 1]] - a;
+        Vector3<float> const e2 = world[triangles[k + 2]] - a;
+        Vector3<float> const q = direction.cross(e2);
+        float const det = e1.dot(q);
+        if (det > -PARALLEL && det < PARALLEL) continue;
+        float const inv = 1.0f / det;
+        Vector3<float> const s = origin - a;
+        float const u = s.dot(q) * inv;
+        // Written so that NaN fails every range test.
+        if (!(u >= 0.0f && u <= 1.0f)) continue;
+        Vector3<float> const r = s.cross(e1);
+        float const v = direction.dot(r) * inv;
+        if (!(v >= 0.0f && u + v <= 1.0f)) continue;
+        float const t = e2.dot(r) * inv;
+        if (!(t >= 0.0f && t < best)) continue;
+        best = t;
+        if (normal != nullptr) {
+            Vector3<float> n = e1.cross(e2);
+            float length;
+            n.getLengthAndNormalize(length);
+            *normal = n;
+        }
+    }
+    if (!(best < NO_HIT)) return false;
+    distance = best;
+    return true;
 }
 
 }  // namespace intersection

@@ -1,0 +1,379 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <random>
+
+#include "intersection/IntersectionUtils.h"
+#include "picking/OctreePicker.h"
+#include "picking/PickingTestSupport.h"
+
+namespace util {
+namespace test {
+namespace {
+
+class PickQueryTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (unsigned long group : mGroups) mPicker.dispose(group);
+        mPicker.processQueue();
+    }
+    unsigned long newGroup() { return mGroups.emplace_back(mPicker.createGroup()); }
+    std::vector<int> query(unsigned long group, BoxView const& view, bool fullyInside) {
+        std::vector<int> ids(64, -1);
+        long const n = mPicker.getIntersectingEntries(
+            group, view.corners.data(), view.viewProjection.m, fullyInside, ids.data(), ids.size());
+        ids.resize(std::max(n, 0L));
+        return ids;
+    }
+    struct Hit {
+        bool hit;
+        float distance;
+        V3 normal;
+    };
+    Hit ray(unsigned long group, int id, V3 const& origin, V3 const& direction) {
+        Hit result{false, 42, V3(42, 42, 42)};
+        result.hit = mPicker.getShapeDist(group, id, &origin.x, &direction.x, result.distance,
+                                          &result.normal.x);
+        return result;
+    }
+
+    OctreePicker mPicker;
+    std::vector<unsigned long> mGroups;
+};
+
+TEST_F(PickQueryTest, CapacityDecidesBetweenWritingAndReportingTheCount) {
+    Mesh const a = makeTriangle(V3(1, 1, 1), V3(2, 1, 1), V3(1, 2, 1));
+    Mesh const b = makeTriangle(V3(-2, -2, -1), V3(-1, -2, -1), V3(-2, -1, -1));
+    unsigned long const group = newGroup();
+    mPicker.addEntry(group, 10, {&a}, Matrix<float>());
+    mPicker.addEntry(group, 20, {&b}, Matrix<float>());
+    BoxView const view = boxView(V3(-5, -5, -5), V3(5, 5, 5));
+    float const* corners = view.corners.data();
+    float const* matrix = view.viewProjection.m;
+    int ids[2] = {-7, -7};
+    for (unsigned long capacity : {0, 1})
+        EXPECT_EQ(mPicker.getIntersectingEntries(group, corners, matrix, false, ids, capacity), -2);
+    EXPECT_EQ(mPicker.getIntersectingEntries(group, corners, matrix, false, nullptr, 0), -2);
+    EXPECT_EQ(ids[0], -7);  // nothing written
+    EXPECT_EQ(ids[1], -7);
+    ASSERT_EQ(mPicker.getIntersectingEntries(group, corners, matrix, false, ids, 2), 2);
+    std::sort(ids, ids + 2);
+    EXPECT_EQ(ids[0], 10);
+    EXPECT_EQ(ids[1], 20);
+    BoxView const elsewhere = boxView(V3(50, 50, 50), V3(60, 60, 60));
+    EXPECT_EQ(mPicker.getIntersectingEntries(group, elsewhere.corners.data(),
+                                             elsewhere.viewProjection.m, false, ids, 2),
+              0);
+}
+
+TEST_F(PickQueryTest, IdsComeParentNodeFirstThenInStoredOrder) {
+    // 1 and 3 lie in one octant of the root, 2 straddles the root's centre planes.
+    Mesh const small = makeTriangle(V3(1, 1, 1), V3(2, 1, 1), V3(1, 2, 1));
+    Mesh const across = makeTriangle(V3(-1, -1, 0), V3(1, -1, 0), V3(0, 1, 0));
+    unsigned long const group = newGroup();
+    mPicker.addEntry(group, 1, {&small}, Matrix<float>());
+    mPicker.addEntry(group, 2, {&across}, Matrix<float>());
+    mPicker.addEntry(group, 3, {&small}, Matrix<float>::translation(0.5f, 0.5f, 0));
+    EXPECT_EQ(query(group, boxView(V3(-5, -5, -5), V3(5, 5, 5)), false),
+              (std::vector<int>{2, 1, 3}));
+}
+
+TEST_F(PickQueryTest, FullyInsideRejectsAnEntryCrossingAFrustumSide) {
+    Mesh const crossing = makeTriangle(V3(4, 0, 0), V3(6, 0, 0), V3(4, 1, 0));
+    Mesh const inside = makeTriangle(V3(1, 0, 0), V3(2, 0, 0), V3(1, 1, 0));
+    unsigned long const group = newGroup();
+    mPicker.addEntry(group, 1, {&crossing}, Matrix<float>());
+    mPicker.addEntry(group, 2, {&inside, &crossing}, Matrix<float>());
+    mPicker.addEntry(group, 3, {&inside}, Matrix<float>());
+    BoxView const view = boxView(V3(-5, -5, -5), V3(5, 5, 5));
+    std::vector<int> partly = query(group, view, false);
+    std::sort(partly.begin(), partly.end());
+    EXPECT_EQ(partly, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(query(group, view, true), (std::vector<int>{3}));
+}
+
+TEST_F(PickQueryTest, ProjectionUsesTheAbsoluteWAndSetsAsideVerticesOnTheEyePlane) {
+    auto pickable = [](Mesh const& mesh) {
+        Mesh2TriangleMeshCache cache(Mesh::KEY_GENERIC);
+        return Pickable(1, Matrix<float>(), {cache.get(mesh)});
+    };
+    // w = -1 everywhere: the whole scene lies behind the eye and is mirrored into view.
+    Matrix<float> behind;
+    behind[15] = -1;
+    Pickable const near =
+        pickable(makeTriangle(V3(0.1f, 0.1f, 0), V3(0.3f, 0.1f, 0), V3(0.1f, 0.3f, 0)));
+    EXPECT_TRUE(near.intersects(behind, false));
+    EXPECT_TRUE(near.intersects(behind, true));
+    // w = z: vertex 0 sits on the eye plane. Placed at the origin, it makes the triangle reach
+    // the cube; skipped, it leaves only the far vertices, which lie outside.
+    Matrix<float> perspective;
+    perspective[11] = 1;
+    perspective[15] = 0;
+    Pickable const eye = pickable(makeTriangle(V3(5, 0, 0), V3(5, 0.1f, 1), V3(5, 0.2f, 1)));
+    EXPECT_TRUE(eye.intersects(perspective, false));
+    EXPECT_FALSE(eye.intersects(perspective, true));
+    Pickable const inFront = pickable(makeTriangle(V3(5, 0, 0), V3(0.5f, 0, 1), V3(0, 0.5f, 1)));
+    EXPECT_TRUE(inFront.intersects(perspective, true));
+}
+
+TEST_F(PickQueryTest, GrowthKeepsEveryEarlierEntryReachable) {
+    Mesh const unit = makeTriangle(V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
+    unsigned long const group = newGroup();
+    std::vector<V3> const places{V3(1, 1, 1),     V3(-8, 3, 2),  V3(100, 0, 0),
+                                 V3(-300, 40, 7), V3(2, -9, -9), V3(1e4f, 1e4f, -1e4f)};
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        mPicker.addEntry(group, static_cast<int>(i), {&unit},
+                         Matrix<float>::translation(places[i].x, places[i].y, places[i].z));
+        mPicker.processQueue();
+        for (std::size_t j = 0; j <= i; ++j) {
+            V3 const& p = places[j];
+            BoxView const view = boxView(p - V3(0.5f, 0.5f, 0.5f), p + V3(1.5f, 1.5f, 0.5f));
+            EXPECT_EQ(query(group, view, true), std::vector<int>{static_cast<int>(j)})
+                << "entry " << j << " after " << i;
+            EXPECT_TRUE(ray(group, static_cast<int>(j), p + V3(0.25f, 0.25f, 1), V3(0, 0, -1)).hit);
+        }
+    }
+}
+
+TEST_F(PickQueryTest, RelocationMovesEntriesAndKeepsTheirIds) {
+    Mesh const wall =
+        makeMesh({V3(3, -1, -1), V3(3, 1, -1), V3(3, 1, 1), V3(3, -1, 1)}, {{0, 1, 2, 3}});
+    unsigned long const group = newGroup();
+    mPicker.addEntry(group, 1, {&wall}, Matrix<float>());
+    mPicker.addEntry(group, 2, {&wall}, Matrix<float>::translation(200, 0, 0));
+    EXPECT_EQ(ray(group, 1, V3(0, 0, 0), V3(1, 0, 0)).distance, 3);
+    mPicker.relocate(group, 5, 0, 0);
+    EXPECT_EQ(ray(group, 1, V3(0, 0, 0), V3(1, 0, 0)).distance, 8);
+    EXPECT_EQ(ray(group, 2, V3(0, 0, 0), V3(1, 0, 0)).distance, 208);
+    EXPECT_EQ(query(group, boxView(V3(7, -2, -2), V3(9, 2, 2)), true), std::vector<int>{1});
+    EXPECT_TRUE(query(group, boxView(V3(2, -2, -2), V3(4, 2, 2)), false).empty());
+
+    // T * M: the offset is scaled by each column's bottom entry.
+    Matrix<float> projective;
+    projective[15] = 2;
+    projective[3] = 0.5f;
+    Pickable pickable(1, projective, {});
+    pickable.translate(1, 2, 3);
+    Matrix<float> const& m = pickable.getTransform();
+    EXPECT_EQ(V3(m[12], m[13], m[14]), V3(2, 4, 6));
+    EXPECT_EQ(V3(m[0], m[1], m[2]), V3(1.5f, 1, 1.5f));
+    EXPECT_EQ(m[3], 0.5f);
+}
+
+TEST_F(PickQueryTest, RayMissesWriteTheMissValuesOnlyForKnownEntries) {
+    Mesh const unit = makeTriangle(V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
+    unsigned long const group = newGroup();
+    unsigned long const empty = newGroup();
+    mPicker.addEntry(group, 1, {&unit}, Matrix<float>());
+    Hit const miss = ray(group, 1, V3(5, 5, 5), V3(0, 0, -1));
+    EXPECT_FALSE(miss.hit);
+    EXPECT_EQ(miss.distance, NO_HIT);
+    EXPECT_EQ(miss.normal, V3(0, 0, 0));
+    for (Hit const& untouched : {ray(group, 2, V3(0.2f, 0.2f, 1), V3(0, 0, -1)),
+                                 ray(empty, 1, V3(0.2f, 0.2f, 1), V3(0, 0, -1))}) {
+        EXPECT_FALSE(untouched.hit);
+        EXPECT_EQ(untouched.distance, 42);
+        EXPECT_EQ(untouched.normal, V3(42, 42, 42));
+    }
+    BoxView const all = boxView(V3(-5, -5, -5), V3(5, 5, 5));
+    EXPECT_TRUE(query(empty, all, false).empty());
+    EXPECT_EQ(mPicker.getGroupCount(), 1u);  // queries do not create groups
+    mPicker.addEntry(empty, 1, {&unit}, Matrix<float>());
+    EXPECT_EQ(query(empty, all, false), std::vector<int>{1});
+    float distance = 0;
+    V3 const origin(0.2f, 0.2f, 1), down(0, 0, -1);
+    EXPECT_TRUE(mPicker.getShapeDist(group, 1, &origin.x, &down.x, distance, nullptr));
+    EXPECT_EQ(distance, 1);
+}
+
+TEST_F(PickQueryTest, RayTestIsAbsoluteOneSidedInTAndKeepsTheEarlierOfEqualHits) {
+    V3 const a(0, 0, 0), b(1, 0, 0), c(0, 1, 0);
+    Mesh const up = makeTriangle(a, b, c);
+    Mesh const down = makeTriangle(a, c, b);
+    Mesh const both = makeMesh({a, b, c}, {{0, 2, 1}, {0, 1, 2}});
+    unsigned long const group = newGroup();
+    mPicker.addEntry(group, 1, {&up, &down}, Matrix<float>());
+    mPicker.addEntry(group, 2, {&down, &up}, Matrix<float>());
+    mPicker.addEntry(group, 3, {&both}, Matrix<float>::translation(0, 0, -1));
+    V3 const origin(0.25f, 0.25f, 5);
+    EXPECT_EQ(ray(group, 1, origin, V3(0, 0, -1)).normal, V3(0, 0, 1));
+    EXPECT_EQ(ray(group, 2, origin, V3(0, 0, -1)).normal, V3(0, 0, -1));
+    Hit const lower = ray(group, 3, origin, V3(0, 0, -1));
+    EXPECT_EQ(lower.distance, 6);
+    EXPECT_EQ(lower.normal, V3(0, 0, -1));
+    // Distances are in multiples of the direction, but |det| < 1e-5 is not scaled with it.
+    EXPECT_EQ(ray(group, 1, origin, V3(0, 0, -0.5f)).distance, 10);
+    EXPECT_FALSE(ray(group, 1, origin, V3(0, 0, -1e-6f)).hit);
+    EXPECT_FALSE(ray(group, 1, origin, V3(1, 0, 0)).hit);  // in the plane's direction
+    EXPECT_FALSE(ray(group, 1, V3(0.25f, 0.25f, -1), V3(0, 0, -1)).hit);      // behind the origin
+    EXPECT_EQ(ray(group, 1, V3(0.25f, 0.25f, 0), V3(0, 0, -1)).distance, 0);  // t = 0 counts
+}
+
+TEST_F(PickQueryTest, NonFiniteCoordinatesNeitherCrashNorHideOtherEntries) {
+    float const nan = std::numeric_limits<float>::quiet_NaN();
+    float const inf = std::numeric_limits<float>::infinity();
+    Mesh const broken = makeTriangle(V3(nan, 0, 0), V3(1, nan, 0), V3(0, 1, nan));
+    Mesh const half = makeTriangle(V3(nan, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
+    Mesh const unit = makeTriangle(V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
+    unsigned long const group = newGroup();
+    mPicker.addEntry(group, 1, {&broken}, Matrix<float>());
+    mPicker.addEntry(group, 2, {&half}, Matrix<float>());
+    mPicker.addEntry(group, 4, {&unit}, Matrix<float>::translation(2, 2, 0));
+    mPicker.relocate(group, 1, 0, 0);
+    EXPECT_FALSE(ray(group, 1, V3(1.2f, 0.2f, 1), V3(0, 0, -1)).hit);
+    EXPECT_EQ(ray(group, 4, V3(3.2f, 2.2f, 1), V3(0, 0, -1)).distance, 1);
+    EXPECT_EQ(query(group, boxView(V3(2.5f, 1.5f, -1), V3(4.5f, 3.5f, 1)), true),
+              std::vector<int>{4});
+
+    // Boxes beyond the float range make the octree's cube unusable for frustum queries, but the
+    // id map still reaches every entry.
+    Mesh const huge = makeTriangle(V3(-3e38f, 0, 0), V3(3e38f, 0, 0), V3(0, inf, 0));
+    unsigned long const wild = newGroup();
+    mPicker.addEntry(wild, 1, {&huge}, Matrix<float>());
+    mPicker.addEntry(wild, 2, {&unit}, Matrix<float>());
+    mPicker.addEntry(wild, 3, {&unit}, Matrix<float>::scaling(nan, 1, 1));
+    mPicker.relocate(wild, inf, 0, 0);
+    mPicker.addEntry(wild, 4, {&unit}, Matrix<float>());
+    query(wild, boxView(V3(-5, -5, -5), V3(5, 5, 5)), false);
+    EXPECT_FALSE(ray(wild, 1, V3(0.2f, 0.2f, 1), V3(0, 0, -1)).hit);
+    EXPECT_EQ(ray(wild, 4, V3(0.2f, 0.2f, 1), V3(0, 0, -1)).distance, 1);
+}
+
+// Random entries and frusta: the octree's pruned search must report exactly what a scan of every
+// entry (box pre-test, then projection) reports, in some order.
+TEST_F(PickQueryTest, FrustumQueryMatchesAScanOfAllEntries) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> place(-40, 40), size(0.1f, 6), unit(-1, 1);
+    std::vector<Mesh> meshes;
+    for (int i = 0; i < 6; ++i) {
+        std::vector<V3> v;
+        for (int k = 0; k < 4; ++k) v.emplace_back(unit(random), unit(random), unit(random));
+        meshes.push_back(makeMesh(v, {{0, 1, 2}, {0, 2, 3}, {1, 3, 2}}));
+    }
+    unsigned long const group = newGroup();
+    std::vector<Pickable> entries;
+    Mesh2TriangleMeshCache cache(Mesh::KEY_GENERIC);
+    for (int id = 0; id < 300; ++id) {
+        Matrix<float> m = Matrix<float>::scaling(size(random), size(random), size(random));
+        m[12] = place(random);
+        m[13] = place(random);
+        m[14] = place(random);
+        Mesh const& mesh = meshes[id % meshes.size()];
+        mPicker.addEntry(group, id, {&mesh}, m);
+        entries.emplace_back(id, m, Pickable::TriangleMeshes{cache.get(mesh)});
+    }
+    int reported = 0;
+    for (int q = 0; q < 300; ++q) {
+        V3 const lo(place(random), place(random), place(random));
+        V3 const extent(size(random) * 4, size(random) * 4, size(random) * 4);
+        BoxView view = boxView(lo, lo + extent);
+        if (q % 2 == 1) {  // a perspective frustum: the near end shrunk towards the far end's axis
+            float const shrink = 0.1f + 0.8f * (unit(random) + 1) / 2;
+            for (int i = 4; i < 8; ++i) {
+                for (int k = 0; k < 2; ++k) {
+                    float const mid = lo[k] + extent[k] / 2;
+                    view.corners[3 * i + k] = mid + (view.corners[3 * i + k] - mid) * shrink;
+                }
+            }
+        }
+        std::vector<Vector3<float>> corners;
+        for (int i = 0; i < 8; ++i)
+            corners.emplace_back(view.corners[3 * i], view.corners[3 * i + 1],
+                                 view.corners[3 * i + 2]);
+        bool const fullyInside = q % 3 == 0;
+        std::vector<int> expected;
+        for (Pickable const& entry : entries) {
+            BasicBoundingBox<float> const box = entry.getBoundingBox();
+            V3 const half = (box.max - box.min) * 0.5f;
+            if (intersection::frustumBoxOverlap(corners, box.min + half, half) &&
+                entry.intersects(view.viewProjection, fullyInside)) {
+                expected.push_back(entry.getId());
+            }
+        }
+        std::vector<int> ids(entries.size());
+        long const n = mPicker.getIntersectingEntries(
+            group, view.corners.data(), view.viewProjection.m, fullyInside, ids.data(), ids.size());
+        ASSERT_GE(n, 0);
+        ids.resize(n);
+        std::sort(ids.begin(), ids.end());
+        ASSERT_EQ(ids, expected) << "query " << q;
+        reported += static_cast<int>(n);
+    }
+    EXPECT_GT(reported, 100);  // the random scenes are not all empty
+}
+
+// A double-precision scan of the triangles; rays that pass within a hair of some triangle's
+// edge, or near the float test's parallel window, are left out, since float and double may
+// decide those differently.
+struct RayOracle {
+    using D3 = Vector3<double>;
+    bool ambiguous = false;
+    double distance = std::numeric_limits<double>::infinity();
+    V3 normal;
+
+    static D3 d3(V3 const& v) { return D3(v.x, v.y, v.z); }
+    void scan(std::vector<V3> const& tris, V3 const& origin, V3 const& direction) {
+        D3 const o = d3(origin), d = d3(direction);
+        for (std::size_t k = 0; k < tris.size(); k += 3) {
+            D3 const a = d3(tris[k]), e1 = d3(tris[k + 1]) - a, e2 = d3(tris[k + 2]) - a;
+            D3 const q = d.cross(e2), s = o - a, r = s.cross(e1);
+            double const det = e1.dot(q);
+            if (std::fabs(det) < 1e-12) continue;
+            double const u = s.dot(q) / det, v = d.dot(r) / det, t = e2.dot(r) / det;
+            double const margin = std::min({u, v, 1 - u - v, t});
+            bool const nearParallel = std::fabs(det) < 1e-4;
+            if (std::fabs(margin) < 1e-4 || (nearParallel && margin >= 0)) ambiguous = true;
+            if (nearParallel || margin < 0) continue;
+            if (std::fabs(t - distance) < 1e-4) ambiguous = true;  // which normal wins is open
+            if (t >= distance) continue;
+            distance = t;
+            D3 const n = e1.cross(e2) / e1.cross(e2).length();
+            normal = V3(n.x, n.y, n.z);
+        }
+    }
+};
+
+TEST_F(PickQueryTest, RayDistanceMatchesADoublePrecisionScan) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> coord(-3, 3);
+    std::vector<V3> vertices;
+    std::vector<Corners> faces;
+    for (unsigned int t = 0; t < 200; ++t) {
+        for (int k = 0; k < 3; ++k)
+            vertices.emplace_back(coord(random), coord(random), coord(random));
+        faces.push_back({3 * t, 3 * t + 1, 3 * t + 2});
+    }
+    Mesh const soup = makeMesh(vertices, faces);
+    Matrix<float> m = Matrix<float>::scaling(2, 1, 0.5f);
+    m[12] = 10;
+    m[13] = -4;
+    std::vector<V3> world;
+    for (V3 const& v : vertices) world.push_back(m.transformPoint(v));
+    unsigned long const group = newGroup();
+    mPicker.addEntry(group, 1, {&soup}, m);
+    int compared = 0, hits = 0;
+    for (int r = 0; r < 500; ++r) {
+        V3 const origin(10 + coord(random) * 3, -4 + coord(random) * 3, coord(random) * 3);
+        V3 const target(10 + coord(random), -4 + coord(random), coord(random));
+        V3 const direction = (target - origin) * 0.5f;
+        RayOracle oracle;
+        oracle.scan(world, origin, direction);
+        if (oracle.ambiguous) continue;
+        ++compared;
+        Hit const hit = ray(group, 1, origin, direction);
+        ASSERT_EQ(hit.hit, std::isfinite(oracle.distance)) << "ray " << r;
+        if (!hit.hit) continue;
+        ++hits;
+        EXPECT_NEAR(hit.distance, oracle.distance, 1e-4 * (1 + oracle.distance)) << "ray " << r;
+        EXPECT_NEAR(hit.normal.dot(oracle.normal), 1, 1e-4) << "ray " << r;
+    }
+    EXPECT_GT(compared, 300);
+    EXPECT_GT(hits, 100);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace util

@@ -10,6 +10,7 @@
 #include "MeshSummary.h"
 #include "ObjFile.h"
 #include "Passes.h"
+#include "SnapCommand.h"
 
 namespace util::tool {
 namespace {
@@ -176,6 +177,9 @@ int run(int argc, char** argv) {
     std::string infoInput;
     info->add_option("IN", infoInput, "input OBJ file (default: the bundled building)");
 
+    SnapOptions snapOptions;
+    CLI::App* const snap = addSnapCommand(app, snapOptions);
+
     try {
         app.parse(argc, argv);
     } catch (CLI::ParseError const& e) {
@@ -184,6 +188,7 @@ int run(int argc, char** argv) {
         return USAGE;
     }
     if (info->parsed()) return runInfo(infoInput);
+    if (snap->parsed()) return runSnap(snapOptions);
     return runClean(cleanOptions, passCalls(passOptions, clean->parse_order()));
 }
 }  // namespace

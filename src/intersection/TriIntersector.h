@@ -60,8 +60,13 @@ public:
         std::vector<Matrix<float>> const& getTrafo() const { return mTrafo; }
 
     private:
+        static std::vector<unsigned char> edgeMask(TriangleMesh const& mesh);
+
         std::shared_ptr<TriangleMesh> mTriMesh;
         std::vector<Matrix<float>> mTrafo;
+        // Per triangle, which sides (bit 0: A-B, 1: B-C, 2: C-A) are edges of the source mesh;
+        // the lines never change, so this is worked out once instead of per snap.
+        std::vector<unsigned char> mEdgeMask;
     };
 
     // One group.

@@ -1,7 +1,7 @@
+#include <algorithm>
 #include <boost/thread/lock_guard.hpp>
 #include <cmath>
 #include <cstdint>
-#include <set>
 #include <utility>
 
 #include "base/BasicBoundingBox.h"
@@ -168,25 +168,46 @@ V3 nearestOnSegment(V3 const& s, V3 const& e, V3 const& origin, V3 const& direct
     return s + f * t;
 }
 
-using Edge = std::pair<unsigned int, unsigned int>;
+std::uint64_t edgeKey(unsigned int a, unsigned int b) {
+    return a < b ? (std::uint64_t(a) << 32) | b : (std::uint64_t(b) << 32) | a;
+}
 
-Edge unordered(unsigned int a, unsigned int b) { return a < b ? Edge(a, b) : Edge(b, a); }
+}  // namespace
 
-std::set<Edge> edgeSet(TriangleMesh const& mesh) {
-    std::set<Edge> edges;
+std::vector<unsigned char> TriIntersector::GeometryEntry::edgeMask(TriangleMesh const& mesh) {
+    std::vector<std::uint64_t> edges;
     if (std::vector<unsigned int> const* const lines = mesh.getLines())
         for (std::size_t k = 0; k + 1 < lines->size(); k += 2)
-            edges.insert(unordered((*lines)[k], (*lines)[k + 1]));
-    return edges;
+            edges.push_back(edgeKey((*lines)[k], (*lines)[k + 1]));
+    std::sort(edges.begin(), edges.end());
+    std::vector<unsigned int> const& triangles = trianglesOf(mesh);
+    std::vector<unsigned char> mask(triangles.size() / 3, 0);
+    for (std::size_t k = 0; k < mask.size(); ++k)
+        for (int side = 0; side < 3; ++side)
+            if (std::binary_search(
+                    edges.begin(), edges.end(),
+                    edgeKey(triangles[3 * k + side], triangles[3 * k + (side + 1) % 3])))
+                mask[k] |= static_cast<unsigned char>(1u << side);
+    return mask;
 }
+
+namespace {
 
 // The scan over one entry's triangles. Its state carries from triangle to triangle (previous is
 // never reset), which makes the result depend on the triangle order by design.
 class SnapScan {
 public:
-    SnapScan(Positions const& world, Positions const& device, std::set<Edge> const& edges,
-             V3 const& origin, V3 const& direction)
-        : mWorld(world), mDevice(device), mEdges(edges), mOrigin(origin), mDirection(direction) {}
+    SnapScan(Positions const& world, Positions const& device,
+             std::vector<unsigned char> const& edges, V3 const& origin, V3 const& direction)
+        : mWorld(world), mDevice(device), mEdges(edges), mOrigin(origin), mDirection(direction) {
+        // Each vertex is met by several triangles; its depth and visibility are computed once.
+        mDepths.reserve(world.size());
+        mVisible.reserve(world.size());
+        for (std::size_t i = 0; i < world.size(); ++i) {
+            mDepths.push_back(depth(world[i]));
+            mVisible.push_back(insideView(device[i]));
+        }
+    }
 
     void scan(std::vector<unsigned int> const& triangles) {
         for (std::size_t k = 0; k + 2 < triangles.size(); k += 3) {
@@ -225,7 +246,8 @@ private:
             scanVertex(triangle, vertexKind, t[i], t[(i + 1) % 3], t[(i + 2) % 3]);
         signed char const edgeKind = mHitTriangle == triangle ? 2 : -2;
         for (int i = 0; i < 3; ++i)
-            scanEdge(triangle, edgeKind, t[i], t[(i + 1) % 3], t[(i + 2) % 3]);
+            if (mEdges[triangle] & (1u << i))
+                scanEdge(triangle, edgeKind, t[i], t[(i + 1) % 3], t[(i + 2) % 3]);
     }
 
     // No t >= 0 condition: a face behind the origin still counts, at a negative depth.
@@ -247,8 +269,8 @@ private:
 
     void scanVertex(unsigned int triangle, signed char kind, unsigned int x, unsigned int next,
                     unsigned int last) {
-        if (!insideView(mDevice[x])) return;
-        float const d = depth(mWorld[x]);
+        if (!mVisible[x]) return;
+        float const d = mDepths[x];
         if (d < mBest) {
             mBest = d;
             mBestTriangle = triangle;
@@ -264,11 +286,12 @@ private:
 
     void scanEdge(unsigned int triangle, signed char kind, unsigned int s, unsigned int e,
                   unsigned int third) {
-        if (mEdges.count(unordered(s, e)) == 0) return;
         if (mBestTriangle == triangle && (mKind == 1 || mKind == -1)) return;
-        if (!segmentVisible(mDevice[s], mDevice[e])) return;
         V3 const x = nearestOnSegment(mWorld[s], mWorld[e], mOrigin, mDirection);
         float const d = depth(x);
+        bool const improves = d < mBest || (d < mPrevious && mBestTriangle == triangle);
+        // Visibility is the costly test; an edge that could not change the snap skips it.
+        if (!improves || !segmentVisible(mDevice[s], mDevice[e])) return;
         if (d < mBest) {
             mBest = d;
             mBestTriangle = NO_TRIANGLE;
@@ -280,9 +303,11 @@ private:
 
     Positions const& mWorld;
     Positions const& mDevice;
-    std::set<Edge> const& mEdges;
+    std::vector<unsigned char> const& mEdges;  // per triangle: which sides are mesh edges
     V3 const mOrigin;
     V3 const mDirection;
+    std::vector<float> mDepths;
+    std::vector<bool> mVisible;
 
     float mBest = FLOAT_MAX;
     signed char mKind = 0;
@@ -305,7 +330,7 @@ void translate(TriangleMesh& mesh, double x, double y, double z) {
 
 TriIntersector::GeometryEntry::GeometryEntry(std::shared_ptr<TriangleMesh> triMesh,
                                              std::vector<Matrix<float>> trafo)
-    : mTriMesh(std::move(triMesh)), mTrafo(std::move(trafo)) {}
+    : mTriMesh(std::move(triMesh)), mTrafo(std::move(trafo)), mEdgeMask(edgeMask(*mTriMesh)) {}
 
 bool TriIntersector::GeometryEntry::getSmallesPosDistance(V3 const& origin, V3 const& direction,
                                                           float& distance, V3& normal) const {
@@ -340,22 +365,24 @@ signed char TriIntersector::GeometryEntry::snap(Matrix<float> const& viewProject
                                                 V3 const& origin, V3 const& direction, V3& point,
                                                 V3& corner0, V3& corner1, V3& corner2) const {
     Positions const& local = positionsOf(*mTriMesh);
-    Positions world;
+    Positions transformed;
+    if (!mTrafo.empty()) {
+        transformed.reserve(local.size());
+        for (V3 const& p : local) transformed.push_back(projectOr(mTrafo.front(), p, p));
+    }
+    Positions const& world = mTrafo.empty() ? local : transformed;
     Positions device;
-    world.reserve(local.size());
-    device.reserve(local.size());
+    device.reserve(world.size());
     BasicBoundingBox<float> deviceBox;
-    for (V3 const& p : local) {
-        world.push_back(mTrafo.empty() ? p : projectOr(mTrafo.front(), p, p));
-        device.push_back(projectOr(viewProjection, world.back(), V3(0, 0, 0)));
+    for (V3 const& p : world) {
+        device.push_back(projectOr(viewProjection, p, V3(0, 0, 0)));
         deviceBox.extend(device.back());
     }
     for (int axis = 0; axis < 3; ++axis)
         if (deviceBox.max[axis] < -1 || deviceBox.min[axis] > 1) return 0;
-    std::set<Edge> const edges = edgeSet(*mTriMesh);
     std::vector<unsigned int> const& triangles = trianglesOf(*mTriMesh);
     if (triangles.size() < 3) return 0;
-    SnapScan scan(world, device, edges, origin, direction);
+    SnapScan scan(world, device, mEdgeMask, origin, direction);
     scan.scan(triangles);
     return scan.result(point, corner0, corner1, corner2);
 }

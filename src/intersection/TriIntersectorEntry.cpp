@@ -52,6 +52,19 @@ V3 projectOr(Matrix<float> const& m, V3 const& p, V3 const& fallback) {
     return q;
 }
 
+bool isAffine(Matrix<float> const& m) { return m[3] == 0 && m[7] == 0 && m[11] == 0 && m[15] == 1; }
+
+bool isFinite(V3 const& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// The projective world position; an affine matrix gives w = 1 exactly for a finite point, so
+// the three divisions can be left out without changing a bit.
+V3 toWorld(Matrix<float> const& m, V3 const& p) {
+    if (isAffine(m) && isFinite(p)) return V3(row(m, 0, p), row(m, 1, p), row(m, 2, p));
+    return projectOr(m, p, p);
+}
+
 bool insideView(V3 const& q) {
     return q.x >= -1 && q.x <= 1 && q.y >= -1 && q.y <= 1 && q.z >= -1 && q.z <= 1;
 }
@@ -307,7 +320,7 @@ private:
     V3 const mOrigin;
     V3 const mDirection;
     std::vector<float> mDepths;
-    std::vector<bool> mVisible;
+    std::vector<unsigned char> mVisible;
 
     float mBest = FLOAT_MAX;
     signed char mKind = 0;
@@ -368,7 +381,7 @@ signed char TriIntersector::GeometryEntry::snap(Matrix<float> const& viewProject
     Positions transformed;
     if (!mTrafo.empty()) {
         transformed.reserve(local.size());
-        for (V3 const& p : local) transformed.push_back(projectOr(mTrafo.front(), p, p));
+        for (V3 const& p : local) transformed.push_back(toWorld(mTrafo.front(), p));
     }
     Positions const& world = mTrafo.empty() ? local : transformed;
     Positions device;

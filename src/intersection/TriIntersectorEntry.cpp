@@ -216,10 +216,13 @@ public:
         // Each vertex is met by several triangles; its depth and visibility are computed once.
         mDepths.reserve(world.size());
         mVisible.reserve(world.size());
+        mScales.reserve(world.size());
         for (std::size_t i = 0; i < world.size(); ++i) {
             mDepths.push_back(depth(world[i]));
             mVisible.push_back(insideView(device[i]));
+            mScales.push_back(depthScale(world[i]));
         }
+        mOriginScale = depthScale(origin);
     }
 
     void scan(std::vector<unsigned int> const& triangles) {
@@ -241,6 +244,17 @@ public:
 
 private:
     float depth(V3 const& x) const { return (x - mOrigin).dot(mDirection); }
+    float depthScale(V3 const& x) const {
+        return std::fabs(x.x * mDirection.x) + std::fabs(x.y * mDirection.y) +
+               std::fabs(x.z * mDirection.z);
+    }
+
+    // The depth of any point of the segment, as computed, is at least the smaller end depth
+    // less this: a few hundred roundings of the magnitudes involved, far more than the
+    // nearest-point and depth arithmetic can lose.
+    float edgeDepthMargin(unsigned int s, unsigned int e) const {
+        return 1e-5f * (mScales[s] + mScales[e] + mOriginScale) + 1e-30f;
+    }
 
     void take(signed char kind, V3 const& point, unsigned int a, unsigned int b, unsigned int c,
               float depth) {
@@ -300,6 +314,8 @@ private:
     void scanEdge(unsigned int triangle, signed char kind, unsigned int s, unsigned int e,
                   unsigned int third) {
         if (mBestTriangle == triangle && (mKind == 1 || mKind == -1)) return;
+        float const bound = mBestTriangle == triangle && mPrevious > mBest ? mPrevious : mBest;
+        if (std::min(mDepths[s], mDepths[e]) - edgeDepthMargin(s, e) >= bound) return;
         V3 const x = nearestOnSegment(mWorld[s], mWorld[e], mOrigin, mDirection);
         float const d = depth(x);
         bool const improves = d < mBest || (d < mPrevious && mBestTriangle == triangle);
@@ -320,6 +336,8 @@ private:
     V3 const mOrigin;
     V3 const mDirection;
     std::vector<float> mDepths;
+    std::vector<float> mScales;  // per vertex: the size of the terms of its depth
+    float mOriginScale = 0;
     std::vector<unsigned char> mVisible;
 
     float mBest = FLOAT_MAX;

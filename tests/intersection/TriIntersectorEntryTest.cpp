@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "intersection/TriIntersector.h"
@@ -227,18 +225,6 @@ TEST(TriIntersectorGroupTest, RelocationMovesOwnedPositionsAndComposesMatrices) 
     Matrix<float> const& moved = group.getGeometryEntries()[1]->getTrafo().front();
     expectVec(moved.transformPoint(V3(1, 1, 0)), V3(1.5f, 0, 5));  // x: -1 + 2 + 0.5
     EXPECT_EQ(moved[0], -1.0f);
-}
-
-TEST(TriIntersectorGroupTest, DumpNamesTheEntryItsMatrixCountAndItsMesh) {
-    std::shared_ptr<TriangleMesh> const mesh = quad(0, 0, 1, 1);
-    GeometryEntry const entry(mesh, {Matrix<float>()});
-    std::ostringstream out;
-    entry.dump(out);
-    std::ostringstream expected;
-    expected << "GeometryEntry at 0x" << std::hex << reinterpret_cast<std::uintptr_t>(&entry)
-             << ", mTrafo size = 1, mTriMesh at 0x" << reinterpret_cast<std::uintptr_t>(mesh.get())
-             << "\n";
-    EXPECT_EQ(out.str(), expected.str());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "ObjFile.h"
 #include "Passes.h"
 #include "PickCommand.h"
+#include "SnapCommand.h"
 
 namespace util::tool {
 namespace {
@@ -179,6 +180,8 @@ int run(int argc, char** argv) {
 
     PickOptions pickOptions;
     CLI::App* const pick = addPickCommand(app, pickOptions);
+    SnapOptions snapOptions;
+    CLI::App* const snap = addSnapCommand(app, snapOptions);
 
     try {
         app.parse(argc, argv);
@@ -189,6 +192,7 @@ int run(int argc, char** argv) {
     }
     if (info->parsed()) return runInfo(infoInput);
     if (pick->parsed()) return runPick(pickOptions);
+    if (snap->parsed()) return runSnap(snapOptions);
     return runClean(cleanOptions, passCalls(passOptions, clean->parse_order()));
 }
 }  // namespace

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "intersection/TriIntersector.h"
+#include "support/MeshBuilders.h"
+
+namespace util {
+namespace {
+using test::V3;
+using KeyManager = Mesh2TriangleMeshCache::KeyManager;
+
+constexpr float FLOAT_MAX = 3.4028235e38f;
+
+// A convex n-gon of radius 2 around (0, 0, z), counter-clockwise seen from +z: one face, n
+// vertices, n edges.
+std::unique_ptr<Mesh> polygon(unsigned int n, float z = 0) {
+    std::vector<V3> vertices;
+    test::Corners corners;
+    for (unsigned int k = 0; k < n; ++k) {
+        double const angle = 2 * 3.141592653589793 * k / n;
+        vertices.emplace_back(static_cast<float>(2 * std::cos(angle)),
+                              static_cast<float>(2 * std::sin(angle)), z);
+        corners.push_back(k);
+    }
+    return std::make_unique<Mesh>(test::makeMesh(vertices, {corners}));
+}
+
+std::unique_ptr<Mesh> square(float x0, float y0, float x1, float y1) {
+    std::vector<V3> vertices;
+    test::Corners const corners = test::addSquare(vertices, x0, y0, x1, y1);
+    return std::make_unique<Mesh>(test::makeMesh(vertices, {corners}));
+}
+
+unsigned long numberOf(unsigned long group) {
+    return reinterpret_cast<TriIntersector::GroupHandle const*>(group)->number;
+}
+
+// Per geometry entry of the group, in order: its matrix count and its triangle mesh's address.
+struct Dumped {
+    std::vector<std::size_t> trafoSizes;
+    std::vector<std::string> meshes;
+};
+
+Dumped dumpOf(TriIntersector& intersector, unsigned long group) {
+    std::ostringstream out;
+    intersector.dumpGroup(group, out);
+    std::istringstream lines(out.str());
+    Dumped dumped;
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::size_t const size = line.find("mTrafo size = ");
+        std::size_t const mesh = line.find("mTriMesh at ");
+        dumped.trafoSizes.push_back(std::stoul(line.substr(size + 14)));
+        dumped.meshes.push_back(line.substr(mesh + 12));
+    }
+    return dumped;
+}
+
+unsigned long keyOf(Mesh const& mesh) {
+    return mesh.getCache().getOrSetCacheKey(Mesh::KEY_INTERSECTOR, 0);
+}
+
+// Distance along (0, 0, -1) from (0.3, 0.2, 100); FLOAT_MAX on a miss.
+float distanceDown(Intersector& intersector, unsigned long group) {
+    float const origin[3] = {0.3f, 0.2f, 100};
+    float const direction[3] = {0, 0, -1};
+    float distance = -1;
+    float normal[3];
+    intersector.getDistanceToGroup(group, origin, direction, distance, normal);
+    return distance;
+}
+
+class TriIntersectorTest : public ::testing::Test {
+protected:
+    TriIntersector mIntersector;
+    Triangulator mTriangulator;
+};
+
+TEST_F(TriIntersectorTest, GroupsAreNumberedPerIntersectorAndKnowTheirOwner) {
+    unsigned long const first = mIntersector.createGroup();
+    unsigned long const second = mIntersector.createGroup();
+    std::unique_ptr<Intersector> const other(Intersector::createIntersector());
+    unsigned long const elsewhere = other->createGroup();
+    EXPECT_EQ(numberOf(first), 1u);
+    EXPECT_EQ(numberOf(second), 2u);
+    EXPECT_EQ(numberOf(elsewhere), 1u);
+    EXPECT_EQ(Intersector::getAssociatedIntersector(second), &mIntersector);
+    EXPECT_EQ(Intersector::getAssociatedIntersector(elsewhere), other.get());
+    for (unsigned long const group : {first, second}) mIntersector.dispose(group);
+    other->dispose(elsewhere);
+    mIntersector.processQueue();
+    other->processQueue();
+}
+
+TEST_F(TriIntersectorTest, CommandsWaitForADrainAndFlushDropsThem) {
+    unsigned long const group = mIntersector.createGroup();
+    std::unique_ptr<Mesh> const mesh = square(-1, -1, 1, 1);
+    for (int k = 0; k < 3; ++k) mIntersector.addEntry(group, *mesh, Matrix<float>(), mTriangulator);
+    EXPECT_EQ(mIntersector.getQueueSize(), 3u);
+    mIntersector.flushQueue();
+    EXPECT_EQ(mIntersector.getQueueSize(), 0u);
+    EXPECT_EQ(distanceDown(mIntersector, group), -1.0f);  // still no such group
+
+    mIntersector.addEntry(group, *mesh, Matrix<float>::translation(0, 0, 5), mTriangulator);
+    mIntersector.relocate(group, 0, 0, 10);  // runs after the add it follows
+    EXPECT_EQ(mIntersector.getQueueSize(), 2u);
+    EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 85.0f);
+    EXPECT_EQ(mIntersector.getQueueSize(), 0u);
+    mIntersector.dispose(group);
+    mIntersector.processQueue();
+}
+
+TEST_F(TriIntersectorTest, SmallMeshesArePretransformedLargeOnesShareOneCachedMesh) {
+    unsigned long const group = mIntersector.createGroup();
+    std::unique_ptr<Mesh> const small = polygon(15);
+    std::unique_ptr<Mesh> const large = polygon(16);
+    Matrix<float> const lift = Matrix<float>::translation(0, 0, 3);
+    mIntersector.addEntry(group, *small, lift, mTriangulator);
+    mIntersector.addEntry(group, *small, lift, mTriangulator);
+    mIntersector.addEntry(group, *large, lift, mTriangulator);
+    mIntersector.addEntry(group, *large, Matrix<float>(), mTriangulator);
+    Dumped const dumped = dumpOf(mIntersector, group);
+    EXPECT_EQ(dumped.trafoSizes, (std::vector<std::size_t>{0, 0, 1, 1}));
+    EXPECT_NE(dumped.meshes[0], dumped.meshes[1]);  // each small entry owns its mesh
+    EXPECT_EQ(dumped.meshes[2], dumped.meshes[3]);
+    EXPECT_EQ(mIntersector.getCacheSize(), 1u);
+    EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 97.0f);
+    mIntersector.dispose(group);
+    mIntersector.processQueue();
+}
+
+TEST_F(TriIntersectorTest, CacheIsEvictedAfterADrainThatExecutedACommandOnly) {
+    unsigned long const group = mIntersector.createGroup();
+    std::unique_ptr<Mesh> const large = polygon(20);
+    mIntersector.addEntry(group, *large, Matrix<float>(), mTriangulator);
+    unsigned long const key = keyOf(*large);
+    mIntersector.flushQueue();
+    mIntersector.processQueue();  // nothing executed: nothing evicted
+    EXPECT_EQ(mIntersector.getCacheSize(), 1u);
+
+    mIntersector.relocate(group, 1, 0, 0);
+    mIntersector.processQueue();
+    EXPECT_EQ(mIntersector.getCacheSize(), 0u);
+
+    unsigned long const next = KeyManager::instance(Mesh::KEY_INTERSECTOR).peekNext();
+    mIntersector.addEntry(group, *large, Matrix<float>(), mTriangulator);
+    EXPECT_EQ(mIntersector.getCacheSize(), 1u);
+    EXPECT_EQ(keyOf(*large), key);
+    EXPECT_EQ(KeyManager::instance(Mesh::KEY_INTERSECTOR).peekNext(), next + 1);
+    EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 100.0f);
+
+    mIntersector.dispose(group);
+    mIntersector.processQueue();
+    EXPECT_EQ(mIntersector.getCacheSize(), 0u);
+}
+
+TEST_F(TriIntersectorTest, BoundingMeshIsReplacedAndRelocatedWithTheGroup) {
+    unsigned long const group = mIntersector.createGroup();
+    unsigned long const untouched = mIntersector.createGroup();
+    std::unique_ptr<Mesh> const geometry = square(-0.5f, -0.5f, 0.5f, 0.5f);
+    mIntersector.addEntry(group, *geometry, Matrix<float>(), mTriangulator);
+    mIntersector.setOABBox(group, *square(3, 3, 4, 4), mTriangulator);
+    mIntersector.setOABBox(group, *square(-0.8f, -0.8f, 0.8f, 0.8f), mTriangulator);
+    Matrix<float> const view;
+    EXPECT_TRUE(mIntersector.intersects(group, view.m, false));
+    EXPECT_TRUE(mIntersector.intersects(group, view.m, true));
+    mIntersector.relocate(group, 0.5, 0, 0);  // box partly outside: the geometry still fits
+    EXPECT_TRUE(mIntersector.intersects(group, view.m, true));
+    mIntersector.relocate(group, 0.4, 0, 0);
+    EXPECT_FALSE(mIntersector.intersects(group, view.m, true));
+    EXPECT_TRUE(mIntersector.intersects(group, view.m, false));
+
+    mIntersector.dispose(untouched);  // never used: only the handle goes
+    mIntersector.processQueue();
+    EXPECT_TRUE(mIntersector.intersects(group, view.m, false));
+    mIntersector.dispose(group);
+    mIntersector.processQueue();
+}
+
+TEST_F(TriIntersectorTest, RelocationMovesPretransformedAndCachedEntries) {
+    for (unsigned int const n : {4u, 16u}) {
+        unsigned long const group = mIntersector.createGroup();
+        mIntersector.addEntry(group, *polygon(n), Matrix<float>::translation(0, 0, 1),
+                              mTriangulator);
+        EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 99.0f) << n;
+        mIntersector.relocate(group, 0, 0, 5);
+        EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 94.0f) << n;
+        mIntersector.dispose(group);
+        mIntersector.processQueue();
+    }
+}
+
+TEST_F(TriIntersectorTest, UnknownGroupsWriteNothingAndEmptyGroupsOnlyTheDistance) {
+    unsigned long const group = mIntersector.createGroup();
+    float const origin[3] = {0, 0, 10};
+    float const direction[3] = {0, 0, -1};
+    float distance = -1;
+    float normal[3] = {7, 7, 7};
+    float point[3] = {7, 7, 7};
+    Matrix<float> const view;
+    EXPECT_FALSE(mIntersector.getDistanceToGroup(group, origin, direction, distance, normal));
+    EXPECT_EQ(distance, -1.0f);
+    EXPECT_EQ(mIntersector.snap(group, view.m, origin, direction, point, point, point, point), 0);
+    EXPECT_EQ(point[0], 7.0f);
+    EXPECT_FALSE(mIntersector.intersects(group, view.m, true));
+
+    mIntersector.setOABBox(group, *square(-1, -1, 1, 1), mTriangulator);
+    EXPECT_FALSE(mIntersector.getDistanceToGroup(group, origin, direction, distance, normal));
+    EXPECT_EQ(distance, FLOAT_MAX);
+    EXPECT_EQ(normal[0], 7.0f);
+    EXPECT_TRUE(mIntersector.intersects(group, view.m, true));  // box inside, no geometry
+    mIntersector.dispose(group);
+    mIntersector.processQueue();
+}
+
+TEST_F(TriIntersectorTest, RotatedAndMirroredSmallMeshesKeepTheirTriangles) {
+    // A quarter turn about x stands the square up in the plane y = 0; a mirror flips its winding.
+    Matrix<float> upright;
+    upright[5] = 0;
+    upright[6] = 1;
+    upright[9] = -1;
+    upright[10] = 0;
+    Matrix<float> mirrored = upright;
+    mirrored[0] = -1;
+    for (Matrix<float> const& transform : {upright, mirrored}) {
+        unsigned long const group = mIntersector.createGroup();
+        {
+            std::unique_ptr<Mesh> const mesh = square(-1, -1, 1, 1);
+            mIntersector.addEntry(group, *mesh, transform, mTriangulator);
+        }  // the host may drop its mesh at once
+        float const origin[3] = {0.2f, 10, 0.3f};
+        float const direction[3] = {0, -1, 0};
+        float distance = 0;
+        float normal[3] = {0, 0, 0};
+        ASSERT_TRUE(mIntersector.getDistanceToGroup(group, origin, direction, distance, normal));
+        EXPECT_FLOAT_EQ(distance, 10.0f);
+        EXPECT_FLOAT_EQ(std::fabs(normal[1]), 1.0f);
+        float point[3], a[3], b[3], c[3];
+        Matrix<float> const view;
+        // Every corner is visible at the hit's depth; which triangle claims it depends on the scan.
+        EXPECT_EQ(std::abs(mIntersector.snap(group, view.m, origin, direction, point, a, b, c)), 1);
+        mIntersector.dispose(group);
+        mIntersector.processQueue();
+    }
+}
+
+}  // namespace
+}  // namespace util

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "base/HugePages.h"
 #include "base/RuntimeErrorST.h"
 #include "spatial/PointOctree.h"
 
@@ -107,28 +108,31 @@ Groups octreeGroups(std::vector<V3> const& positions, Reach const& reach,
     return groups;
 }
 
-// Cells of edge length at least eight times the (padded) radius, so a query box meets at most
-// two cells per axis, stored in a hash table since the grid is sparse. Each cell keeps its
-// unprocessed vertices in one slice of a shared array; a vertex leaves its slice as soon as it
-// is processed, so dense clusters are scanned once, not once per member.
+// Cells of edge length at least eight times the (padded) radius, so that a query box meets at
+// most two cells per axis. The grid is sparse, so cells are hashed into buckets; a bucket may hold
+// several cells, which only adds points to the exact test. Each bucket keeps its unprocessed
+// vertices, with copies of their positions, in one slice of a shared array, sorted in by a
+// counting sort: a query reads a slice or two instead of chasing vertices across the mesh, and a
+// processed vertex leaves its slice at once, so dense clusters are scanned once.
 class CellGrid {
 public:
     CellGrid(std::vector<V3> const& positions, Reach const& reach, unsigned long first,
              boost::dynamic_bitset<> const& processed)
-        : mPositions(positions), mReach(reach) {
+        : mReach(reach) {
         // The search compares squared distances within double rounding of the radius; the pad
         // keeps every vertex that passes the test inside the cells a query visits.
         mPad = static_cast<double>(reach.radius) * (1.0 + std::ldexp(1.0, -19));
-        std::vector<unsigned int> live;
-        for (std::size_t v = first; v < positions.size(); ++v)
-            if (!processed.test(v) && reach.findable(positions[v]))
-                live.push_back(static_cast<unsigned int>(v));
-        setCells(live);
-        fill(live);
+        auto const isLive = [&](std::size_t v) {
+            return !processed.test(v) && reach.findable(positions[v]);
+        };
+        setCells(positions, first, isLive);
+        fill(positions, first, isLive);
     }
 
-    // Appends every unprocessed vertex near p.
-    void collectNear(V3 const& p, std::vector<unsigned int>& out) const {
+    // Appends every unprocessed vertex near p; touched receives the buckets read.
+    void collectNear(V3 const& p, std::vector<unsigned int>& out,
+                     std::vector<std::uint32_t>& touched) const {
+        touched.clear();
         std::uint64_t lo[3], hi[3];
         for (int k = 0; k < 3; ++k) {
             lo[k] = key(static_cast<double>(p[k]) - mPad, k);
@@ -136,35 +140,42 @@ public:
         }
         for (std::uint64_t z = lo[2]; z <= hi[2]; ++z)
             for (std::uint64_t y = lo[1]; y <= hi[1]; ++y)
-                for (std::uint64_t x = lo[0]; x <= hi[0]; ++x) collectInCell(pack(x, y, z), p, out);
+                for (std::uint64_t x = lo[0]; x <= hi[0]; ++x) {
+                    std::uint32_t const b = mBucketOfHash[hashOf(x, y, z)];
+                    if (b == NO_BUCKET ||
+                        std::find(touched.begin(), touched.end(), b) != touched.end())
+                        continue;
+                    touched.push_back(b);
+                    collectInBucket(b, p, out);
+                }
     }
 
-    void remove(unsigned int v) {
-        Cell& cell = mCells[mCellOf[v]];
-        unsigned int const last = mOrder[cell.start + cell.live - 1];
-        mOrder[mSlot[v]] = last;
-        mSlot[last] = mSlot[v];
-        --cell.live;
+    // Drops the processed vertices from the given buckets.
+    void compact(std::vector<std::uint32_t> const& buckets,
+                 boost::dynamic_bitset<> const& processed) {
+        for (std::uint32_t const b : buckets) {
+            Bucket& bucket = mBuckets[b];
+            Entry* const begin = mEntries.data() + bucket.start;
+            Entry* const end = std::remove_if(begin, begin + bucket.live, [&](Entry const& e) {
+                return processed.test(e.vertex);
+            });
+            bucket.live = static_cast<std::uint32_t>(end - begin);
+        }
     }
 
 private:
     static constexpr int KEY_BITS = 21;
     static constexpr std::uint64_t MAX_CELLS_PER_AXIS = std::uint64_t{1} << KEY_BITS;
-    static constexpr std::uint32_t NO_CELL = 0xFFFFFFFFu;
+    static constexpr std::uint32_t NO_BUCKET = 0xFFFFFFFFu;
 
-    struct Cell {
-        std::uint64_t key;
+    struct Entry {
+        unsigned int vertex;
+        V3 position;
+    };
+    struct Bucket {
         std::uint32_t start;
         std::uint32_t live;
     };
-    struct Slot {
-        std::uint64_t key;
-        std::uint32_t cell;
-    };
-
-    static std::uint64_t pack(std::uint64_t x, std::uint64_t y, std::uint64_t z) {
-        return x | (y << KEY_BITS) | (z << (2 * KEY_BITS));
-    }
 
     // Monotone in x, which is all the exactness argument needs; NaN lands in cell 0.
     std::uint64_t key(double x, int axis) const {
@@ -174,15 +185,25 @@ private:
         return static_cast<std::uint64_t>(u);
     }
 
-    void setCells(std::vector<unsigned int> const& live) {
+    std::size_t hashOf(std::uint64_t x, std::uint64_t y, std::uint64_t z) const {
+        std::uint64_t const cell = x | (y << KEY_BITS) | (z << (2 * KEY_BITS));
+        return static_cast<std::size_t>((cell * 0x9E3779B97F4A7C15ull) >> mHashShift);
+    }
+
+    std::size_t hashOf(V3 const& p) const { return hashOf(key(p.x, 0), key(p.y, 1), key(p.z, 2)); }
+
+    template <typename IsLive>
+    void setCells(std::vector<V3> const& positions, std::size_t first, IsLive const& isLive) {
         double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
-        for (std::size_t j = 0; j < live.size(); ++j) {
-            V3 const& p = mPositions[live[j]];
+        std::size_t live = 0;
+        for (std::size_t v = first; v < positions.size(); ++v) {
+            if (!isLive(v)) continue;
             for (int k = 0; k < 3; ++k) {
-                double const c = p[k];
-                if (j == 0 || c < lo[k]) lo[k] = c;
-                if (j == 0 || c > hi[k]) hi[k] = c;
+                double const c = positions[v][k];
+                if (live == 0 || c < lo[k]) lo[k] = c;
+                if (live == 0 || c > hi[k]) hi[k] = c;
             }
+            ++live;
         }
         double const extent = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]});
         double const size =
@@ -195,87 +216,68 @@ private:
             mCellsPerAxis[k] = static_cast<std::uint64_t>(
                 std::min(cells, static_cast<double>(MAX_CELLS_PER_AXIS)));
         }
-    }
-
-    std::size_t slotOf(std::uint64_t key) const {
-        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> mHashShift);
-    }
-
-    std::uint32_t findCell(std::uint64_t key) const {
-        for (std::size_t s = slotOf(key);; s = (s + 1) & (mTable.size() - 1)) {
-            Slot const& slot = mTable[s];
-            if (slot.cell == NO_CELL || slot.key == key) return slot.cell;
-        }
-    }
-
-    std::uint32_t findOrAddCell(std::uint64_t key) {
-        if (2 * (mCells.size() + 1) > mTable.size()) resizeTable(2 * mTable.size());
-        std::size_t s = slotOf(key);
-        for (; mTable[s].cell != NO_CELL; s = (s + 1) & (mTable.size() - 1))
-            if (mTable[s].key == key) return mTable[s].cell;
-        mTable[s] = {key, static_cast<std::uint32_t>(mCells.size())};
-        mCells.push_back({key, 0, 0});
-        return mTable[s].cell;
-    }
-
-    void resizeTable(std::size_t size) {
-        mTable.assign(size, {0, NO_CELL});
+        std::size_t hashCount = 16;
+        while (hashCount < live / 4) hashCount *= 2;
+        // Huge pages: the queries jump around these arrays, and 4 KiB pages would make nearly
+        // every jump a TLB miss.
+        reserveAdvised(mBucketOfHash, hashCount);
+        mBucketOfHash.assign(hashCount, NO_BUCKET);
         mHashShift = 64;
-        for (std::size_t s = size; s > 1; s /= 2) --mHashShift;
-        for (std::uint32_t c = 0; c < mCells.size(); ++c) {
-            std::size_t s = slotOf(mCells[c].key);
-            while (mTable[s].cell != NO_CELL) s = (s + 1) & (size - 1);
-            mTable[s] = {mCells[c].key, c};
-        }
+        for (std::size_t h = hashCount; h > 1; h /= 2) --mHashShift;
+        reserveAdvised(mEntries, live);
+        mEntries.resize(live);
     }
 
-    // Counting sort of the live vertices by cell.
-    void fill(std::vector<unsigned int> const& live) {
-        std::size_t tableSize = 16;
-        while (tableSize < live.size() / 2) tableSize *= 2;
-        resizeTable(tableSize);
-        mCellOf.assign(mPositions.size(), NO_CELL);
-        for (unsigned int const v : live) {
-            V3 const& p = mPositions[v];
-            std::uint32_t const cell = findOrAddCell(pack(key(p.x, 0), key(p.y, 1), key(p.z, 2)));
-            mCellOf[v] = cell;
-            ++mCells[cell].live;
+    // Buckets are numbered as the vertices first reach them, so that queries, which come in
+    // vertex order, read the bucket list and the entries nearly in sequence when the input has
+    // any spatial coherence.
+    template <typename IsLive>
+    void fill(std::vector<V3> const& positions, std::size_t first, IsLive const& isLive) {
+        std::vector<std::uint32_t> bucketOfEntry;
+        reserveAdvised(bucketOfEntry, mEntries.size());
+        bucketOfEntry.resize(mEntries.size());
+        reserveAdvised(mBuckets, mEntries.size() / 4);
+        std::size_t j = 0;
+        for (std::size_t v = first; v < positions.size(); ++v) {
+            if (!isLive(v)) continue;
+            std::uint32_t& b = mBucketOfHash[hashOf(positions[v])];
+            if (b == NO_BUCKET) {
+                b = static_cast<std::uint32_t>(mBuckets.size());
+                mBuckets.push_back({0, 0});
+            }
+            ++mBuckets[b].live;
+            bucketOfEntry[j++] = b;
         }
         std::uint32_t start = 0;
-        for (Cell& cell : mCells) {
-            cell.start = start;
-            start += cell.live;
-            cell.live = 0;
+        for (Bucket& bucket : mBuckets) {
+            bucket.start = start;
+            start += bucket.live;
+            bucket.live = 0;
         }
-        mOrder.resize(live.size());
-        mSlot.assign(mPositions.size(), 0);
-        for (unsigned int const v : live) {
-            Cell& cell = mCells[mCellOf[v]];
-            mSlot[v] = cell.start + cell.live++;
-            mOrder[mSlot[v]] = v;
+        j = 0;
+        for (std::size_t v = first; v < positions.size(); ++v) {
+            if (!isLive(v)) continue;
+            Bucket& bucket = mBuckets[bucketOfEntry[j++]];
+            mEntries[bucket.start + bucket.live++] = {static_cast<unsigned int>(v), positions[v]};
         }
     }
 
-    void collectInCell(std::uint64_t cellKey, V3 const& p, std::vector<unsigned int>& out) const {
-        std::uint32_t const c = findCell(cellKey);
-        if (c == NO_CELL) return;
-        Cell const& cell = mCells[c];
-        for (std::uint32_t j = cell.start; j < cell.start + cell.live; ++j)
-            if (mReach.near(p, mPositions[mOrder[j]])) out.push_back(mOrder[j]);
+    void collectInBucket(std::uint32_t b, V3 const& p, std::vector<unsigned int>& out) const {
+        Bucket const& bucket = mBuckets[b];
+        Entry const* const begin = mEntries.data() + bucket.start;
+        for (Entry const* e = begin; e != begin + bucket.live; ++e)
+            if (mReach.near(p, e->position)) out.push_back(e->vertex);
     }
 
-    std::vector<V3> const& mPositions;
     Reach const mReach;
     double mPad = 0;
     double mOrigin[3] = {0, 0, 0};
     double mInverseSize = 0;
     std::uint64_t mCellsPerAxis[3] = {1, 1, 1};
-    std::vector<Cell> mCells;
-    std::vector<Slot> mTable;
     int mHashShift = 64;
-    std::vector<std::uint32_t> mCellOf;  // per vertex
-    std::vector<std::uint32_t> mSlot;    // per vertex: its position in mOrder while live
-    std::vector<unsigned int> mOrder;    // live vertices, cell by cell
+    std::vector<std::uint32_t> mBucketOfHash;  // NO_BUCKET where no vertex hashed
+    std::vector<Bucket> mBuckets;
+    std::vector<Entry> mEntries;  // live vertices, bucket by bucket
 };
 
 // Without reference vertices the octree's group of i is i and every unprocessed vertex near it,
@@ -285,16 +287,15 @@ Groups gridGroups(std::vector<V3> const& positions, Reach const& reach, unsigned
     Groups groups;
     CellGrid grid(positions, reach, first, processed);
     std::vector<unsigned int> group;
+    std::vector<std::uint32_t> touched;
     for (std::size_t i = first; i < positions.size(); ++i) {
         if (processed.test(i)) continue;
         if (!reach.findable(positions[i])) throwNotFound(positions[i]);
         group.clear();
-        grid.collectNear(positions[i], group);
+        grid.collectNear(positions[i], group, touched);
         std::sort(group.begin(), group.end());
-        for (unsigned int const v : group) {
-            processed.set(v);
-            grid.remove(v);
-        }
+        for (unsigned int const v : group) processed.set(v);
+        grid.compact(touched, processed);
         keepGroup(group, groups);
     }
     return groups;

@@ -118,7 +118,7 @@ class CellGrid {
 public:
     CellGrid(std::vector<V3> const& positions, Reach const& reach, unsigned long first,
              boost::dynamic_bitset<> const& processed)
-        : mReach(reach) {
+        : mPositions(positions), mReach(reach), mFirst(first) {
         // The search compares squared distances within double rounding of the radius; the pad
         // keeps every vertex that passes the test inside the cells a query visits.
         mPad = static_cast<double>(reach.radius) * (1.0 + std::ldexp(1.0, -19));
@@ -129,19 +129,24 @@ public:
         fill(positions, first, isLive);
     }
 
-    // Appends every unprocessed vertex near p; touched receives the buckets read.
-    void collectNear(V3 const& p, std::vector<unsigned int>& out,
+    // Appends every unprocessed vertex near the live vertex v; touched receives the buckets
+    // read. The bucket of v's own cell is known without the hash table.
+    void collectNear(unsigned int v, std::vector<unsigned int>& out,
                      std::vector<std::uint32_t>& touched) const {
         touched.clear();
-        std::uint64_t lo[3], hi[3];
+        V3 const& p = mPositions[v];
+        std::uint64_t lo[3], hi[3], own[3];
         for (int k = 0; k < 3; ++k) {
             lo[k] = key(static_cast<double>(p[k]) - mPad, k);
             hi[k] = key(static_cast<double>(p[k]) + mPad, k);
+            own[k] = key(p[k], k);
         }
         for (std::uint64_t z = lo[2]; z <= hi[2]; ++z)
             for (std::uint64_t y = lo[1]; y <= hi[1]; ++y)
                 for (std::uint64_t x = lo[0]; x <= hi[0]; ++x) {
-                    std::uint32_t const b = mBucketOfHash[hashOf(x, y, z)];
+                    bool const isOwn = x == own[0] && y == own[1] && z == own[2];
+                    std::uint32_t const b =
+                        isOwn ? mBucketOfVertex[v - mFirst] : mBucketOfHash[hashOf(x, y, z)];
                     if (b == NO_BUCKET ||
                         std::find(touched.begin(), touched.end(), b) != touched.end())
                         continue;
@@ -233,11 +238,9 @@ private:
     // any spatial coherence.
     template <typename IsLive>
     void fill(std::vector<V3> const& positions, std::size_t first, IsLive const& isLive) {
-        std::vector<std::uint32_t> bucketOfEntry;
-        reserveAdvised(bucketOfEntry, mEntries.size());
-        bucketOfEntry.resize(mEntries.size());
+        reserveAdvised(mBucketOfVertex, positions.size() - first);
+        mBucketOfVertex.assign(positions.size() - first, NO_BUCKET);
         reserveAdvised(mBuckets, mEntries.size() / 4);
-        std::size_t j = 0;
         for (std::size_t v = first; v < positions.size(); ++v) {
             if (!isLive(v)) continue;
             std::uint32_t& b = mBucketOfHash[hashOf(positions[v])];
@@ -246,7 +249,7 @@ private:
                 mBuckets.push_back({0, 0});
             }
             ++mBuckets[b].live;
-            bucketOfEntry[j++] = b;
+            mBucketOfVertex[v - first] = b;
         }
         std::uint32_t start = 0;
         for (Bucket& bucket : mBuckets) {
@@ -254,10 +257,9 @@ private:
             start += bucket.live;
             bucket.live = 0;
         }
-        j = 0;
         for (std::size_t v = first; v < positions.size(); ++v) {
             if (!isLive(v)) continue;
-            Bucket& bucket = mBuckets[bucketOfEntry[j++]];
+            Bucket& bucket = mBuckets[mBucketOfVertex[v - first]];
             mEntries[bucket.start + bucket.live++] = {static_cast<unsigned int>(v), positions[v]};
         }
     }
@@ -269,7 +271,9 @@ private:
             if (mReach.near(p, e->position)) out.push_back(e->vertex);
     }
 
+    std::vector<V3> const& mPositions;
     Reach const mReach;
+    std::size_t const mFirst;
     double mPad = 0;
     double mOrigin[3] = {0, 0, 0};
     double mInverseSize = 0;
@@ -277,7 +281,8 @@ private:
     int mHashShift = 64;
     std::vector<std::uint32_t> mBucketOfHash;  // NO_BUCKET where no vertex hashed
     std::vector<Bucket> mBuckets;
-    std::vector<Entry> mEntries;  // live vertices, bucket by bucket
+    std::vector<Entry> mEntries;                 // live vertices, bucket by bucket
+    std::vector<std::uint32_t> mBucketOfVertex;  // from mFirst on; NO_BUCKET if not live
 };
 
 // Without reference vertices the octree's group of i is i and every unprocessed vertex near it,
@@ -292,7 +297,7 @@ Groups gridGroups(std::vector<V3> const& positions, Reach const& reach, unsigned
         if (processed.test(i)) continue;
         if (!reach.findable(positions[i])) throwNotFound(positions[i]);
         group.clear();
-        grid.collectNear(positions[i], group, touched);
+        grid.collectNear(static_cast<unsigned int>(i), group, touched);
         std::sort(group.begin(), group.end());
         for (unsigned int const v : group) processed.set(v);
         grid.compact(touched, processed);

@@ -27,11 +27,20 @@ Pass thresholdPass(std::string name, std::string help, std::string defaultValue,
     };
     return {std::move(name), "T", std::move(help), std::move(defaultValue), std::move(bind)};
 }
+
+Pass withValueName(Pass pass, std::string valueName) {
+    pass.valueName = std::move(valueName);
+    return pass;
+}
 }  // namespace
 
 std::vector<Pass> const& cleanupPasses() {
     // Defaults sit well below any real feature of a building model in metres.
     static std::vector<Pass> const PASSES{
+        withValueName(thresholdPass("merge-vertices",
+                                    "weld vertices at most DISTANCE model units apart",
+                                    "0.001", Cleanup::mergeVertices),
+                      "DISTANCE"),
         thresholdPass("remove-edges-zero", "collapse edges shorter than T model units", "0.001",
                       Cleanup::removeEdgesZero),
         thresholdPass("remove-faces-zero", "remove faces with an area below T square units",

@@ -44,6 +44,12 @@ MeshData* removeFacesZero(float threshold, MeshData const& data) {
     return runPass(data, [threshold](util::Mesh& mesh) { mesh.removeZeroFaces(threshold, false); });
 }
 
+MeshData* mergeVertices(float tolerance, MeshData const& data) {
+    return runPass(data, [tolerance](util::Mesh& mesh) {
+        mesh.mergeDuplicateVertices(tolerance, 0, 0, false, nullptr, false, false, nullptr);
+    });
+}
+
 void freeMeshData(MeshData const* data) {
     if (data == nullptr) return;
     delete[] data->mName;

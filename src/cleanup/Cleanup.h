@@ -58,6 +58,10 @@ static_assert(offsetof(MeshData, mConversionMessage) == 136, "MeshData layout");
 TOOLBOX_API MeshData* removeEdgesZero(float threshold, MeshData const& data);
 // Removes faces whose area is below threshold (squared model units).
 TOOLBOX_API MeshData* removeFacesZero(float threshold, MeshData const& data);
+// Welds vertices that lie within tolerance (model units, inclusive) of a lower-numbered vertex
+// onto it, without chaining; faces keep their UV indices. With 1000 vertices or more, a vertex
+// with a NaN or infinite coordinate makes it throw util::RuntimeErrorST (a std::runtime_error).
+TOOLBOX_API MeshData* mergeVertices(float tolerance, MeshData const& data);
 
 // Releases a record returned by one of the operations above. Null is ignored.
 TOOLBOX_API void freeMeshData(MeshData const* data);

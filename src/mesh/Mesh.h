@@ -186,6 +186,19 @@ public:
     void cleanupFaceHolesDirectly(unsigned long& removedHoles, unsigned long& invertedHoles,
                                   unsigned int faceIndex, bool preserve);
 
+    // Welds vertices within tolerance (model units, inclusive, compared squared) of each other
+    // onto the lowest-indexed vertex near them, without chaining. Vertices from candidateStart
+    // on may weld, those from first on start groups; a selection (one bit per vertex, followed
+    // through the renumbering) limits both. Welds that would pinch a face, tear a hole from its
+    // outline or, above 0.15, turn a face over are refused. Then collapsed corners go, unused
+    // vertices too unless keepElements, and face normals are recomputed. Returns the number of
+    // vertices welded away. Throws RuntimeErrorST for a vertex with non-finite coordinates once
+    // the octree search is in use (1000 candidates on); the mesh is unchanged then.
+    unsigned long mergeDuplicateVertices(float tolerance, unsigned long first,
+                                         unsigned long candidateStart, bool keepElements,
+                                         std::vector<unsigned int>* removedFaces, bool areaCheck,
+                                         bool strictHoles, boost::dynamic_bitset<>* vertexSelection);
+
     std::string mName;
     std::vector<Vector3<float>> mVertices;
     std::vector<Vector3<float>> mNormals;

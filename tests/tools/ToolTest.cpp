@@ -37,7 +37,7 @@ protected:
 
 TEST_F(ToolTest, PassesThatRemoveNothingKeepPositionsUVsAndTextures) {
     ToolRun const result =
-        run("clean --remove-edges-zero 0 --remove-faces-zero 0 in.obj -o out.obj");
+        run("clean --merge-vertices 0 --remove-edges-zero 0 --remove-faces-zero 0 in.obj -o out.obj");
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(contentOf(readObj(mDir.path("out.obj")).mesh),
               contentOf(readObj(mDir.path("in.obj")).mesh));
@@ -71,6 +71,7 @@ TEST_F(ToolTest, ErrorsNameTheirCauseAndSetTheExitCode) {
         {"clean in.obj --remove-edges-zero x", 2, "toolbox: --remove-edges-zero: 'x' is not a"},
         {"clean in.obj --remove-faces-zero -1", 2, "toolbox: --remove-faces-zero: '-1' is not a"},
         {"clean in.obj --remove-faces-zero", 2, "toolbox: --remove-faces-zero:"},
+        {"clean in.obj --merge-vertices -1", 2, "toolbox: --merge-vertices: '-1' is not a"},
         {"clean in.obj --merge-everything", 2, "toolbox: The following argument was not expected"},
         {"", 2, "toolbox: A subcommand is required"},
         {"clean in.obj --remove-faces-zero 1e9 -o out.obj", 3,
@@ -100,10 +101,11 @@ TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
     ToolRun const clean = runTool("clean --json -o cleaned.obj", elsewhere.path());
     ASSERT_EQ(clean.exitCode, 0) << clean.err;
     std::vector<nlohmann::json> const lines = jsonLines(clean.out);
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0]["pass"], "merge-vertices");
     EXPECT_EQ(lines[0]["before"], (nlohmann::json{{"vertices", 36}, {"faces", 9}}));
-    EXPECT_EQ(lines[0]["after"]["vertices"], 35);  // the short roof edge collapsed
-    EXPECT_EQ(lines[1]["after"]["faces"], 8);      // the sliver is gone
+    EXPECT_EQ(lines[0]["after"]["vertices"], 10);  // corners welded, the short roof edge too
+    EXPECT_EQ(lines[2]["after"]["faces"], 8);      // the sliver is gone
     EXPECT_EQ(readObj(elsewhere.path("cleaned.obj")).mesh.counts.size(), 8u);
 }
 

@@ -33,28 +33,29 @@ unsigned long Mesh::deleteUnusedVertices(boost::dynamic_bitset<>* vertexFlags) {
         return n;
     }
     std::vector<Polygon>& faces = getActiveFaces();
-    boost::dynamic_bitset<> used(n);
+    // A byte per vertex: marking is the hot loop here, and a byte store beats a bit update.
+    std::vector<unsigned char> used(n, 0);
     for (Polygon const& face : faces)
-        for (unsigned int const v : face.vertexIndices) used.set(v);
-    if (used.all()) return 0;
+        for (unsigned int const v : face.vertexIndices) used[v] = 1;
+    std::size_t const usedCount = static_cast<std::size_t>(std::count(used.begin(), used.end(), 1));
+    if (usedCount == n) return 0;
 
+    // Kept vertices move down in place, keeping their order.
     std::vector<unsigned int> newIndex(n, REMOVED);
-    std::vector<Vector3<float>> kept;
-    kept.reserve(used.count());
     boost::dynamic_bitset<> keptFlags;
+    std::size_t kept = 0;
     for (std::size_t v = 0; v < n; ++v) {
-        if (!used.test(v)) continue;
-        newIndex[v] = static_cast<unsigned int>(kept.size());
-        kept.push_back(mVertices[v]);
+        if (used[v] == 0) continue;
+        newIndex[v] = static_cast<unsigned int>(kept);
+        mVertices[kept++] = mVertices[v];
         if (vertexFlags != nullptr) keptFlags.push_back(v < vertexFlags->size() && vertexFlags->test(v));
     }
     if (vertexFlags != nullptr) *vertexFlags = std::move(keptFlags);
     mCache.clear();
-    std::size_t const removed = n - kept.size();
-    mVertices = std::move(kept);
+    mVertices.resize(kept);
     for (Polygon& face : faces)
         for (unsigned int& v : face.vertexIndices) v = newIndex[v];
-    return removed;
+    return n - kept;
 }
 
 void Mesh::removeEmptyFaces(std::vector<unsigned int>* removed) {

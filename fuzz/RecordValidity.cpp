@@ -40,18 +40,17 @@ std::string textureProblem(Cleanup::MeshData const& r) {
     return "";
 }
 
+// Groups without holes are legal output: the conversion keeps them.
 std::string holesProblem(Cleanup::MeshData const& r) {
     if (r.mHolesCount == 0) return r.mHoles == nullptr ? "" : "holes array without entries";
-    if (r.mHoles == nullptr || r.mHolesCount < 3) return "short holes structure";
+    if (r.mHoles == nullptr || r.mHolesCount < 2) return "short holes structure";
     if (r.mHoles[r.mHolesCount - 1] != HOLES_END) return "holes structure not terminated";
     auto const faces = static_cast<unsigned int>(r.mCountCount);
     for (int i = 0; i < r.mHolesCount;) {
         unsigned int const face = r.mHoles[i++];
         if (face >= faces) return "encircling face out of range";
-        int holes = 0;
-        for (; r.mHoles[i] != HOLES_END; ++i, ++holes)
+        for (; r.mHoles[i] != HOLES_END; ++i)
             if (r.mHoles[i] >= faces || r.mHoles[i] == face) return "illegal hole entry";
-        if (holes == 0) return "group without holes";
         ++i;
     }
     return "";

@@ -33,8 +33,17 @@ struct Session {
     bool inPrimitive = false;
 };
 
+// The session of the input being run. Callbacks get null polygon data when the layer had to
+// begin the polygon itself (a missing begin), so they fall back to it.
+Session* gSession = nullptr;
+
+Session* sessionOf(void* data) {
+    if (data != nullptr && data != gSession) fail("foreign polygon data");
+    return gSession;
+}
+
 void onBegin(unsigned int type, void* data) {
-    auto* s = static_cast<Session*>(data);
+    Session* s = sessionOf(data);
     if (s->inPrimitive) fail("begin inside a primitive");
     if (type != GLUTESS_TRIANGLES && type != GLUTESS_TRIANGLE_STRIP &&
         type != GLUTESS_TRIANGLE_FAN && type != 0x0002 /* line loop, boundary-only output */)
@@ -43,18 +52,18 @@ void onBegin(unsigned int type, void* data) {
     s->primitive = type;
 }
 void onVertex(void* vertex, void* data) {
-    auto* s = static_cast<Session*>(data);
+    Session* s = sessionOf(data);
     if (!s->inPrimitive) fail("vertex outside a primitive");
     if (s->known.count(vertex) == 0) fail("vertex data never given");
 }
 void onEnd(void* data) {
-    auto* s = static_cast<Session*>(data);
+    Session* s = sessionOf(data);
     if (!s->inPrimitive) fail("end without begin");
     s->inPrimitive = false;
 }
 void onError(unsigned int, void*) {}
 void onCombine(double* coords, void**, float*, void** out, void* data) {
-    auto* s = static_cast<Session*>(data);
+    Session* s = sessionOf(data);
     switch (s->in->below(8)) {
         case 0:
             throw CombineRefused();
@@ -79,6 +88,7 @@ void fuzzLayer(fuzz::FuzzBytes& in) {
     GlutessTesselator* tess = glutessNewTess();
     if (tess == nullptr) return;
     Session session{&in, {}, {}, 0, false};
+    gSession = &session;
     glutessTessCallback(tess, GLUTESS_TESS_BEGIN_DATA, reinterpret_cast<GlutessCallback>(onBegin));
     glutessTessCallback(tess, GLUTESS_TESS_VERTEX_DATA,
                         reinterpret_cast<GlutessCallback>(onVertex));
@@ -119,6 +129,7 @@ void fuzzLayer(fuzz::FuzzBytes& in) {
         }
     }
     glutessDeleteTess(tess);
+    gSession = nullptr;
 }
 
 // A byte-chosen mesh of polygons with holes through the triangulator, both modes.

@@ -1,78 +1,149 @@
-// Conversion of a host record into a mesh and back, on a grid of quads with UV set 0.
+// The frame every exported cleanup operation pays for: record -> mesh -> record, and the two
+// zero passes as whole calls, on a triangle grid with 1.5 % degenerate triangles. Besides the
+// time, each benchmark reports the peak of heap bytes in use during one call (the input record
+// included), counted by the allocation hooks below.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
-#include <sys/resource.h>
-
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <string>
 #include <vector>
 
+#include "cleanup/Cleanup.h"
 #include "cleanup/MeshDataConversion.h"
 
 namespace {
 
-// A grid of side x side quads; vertices and UVs shared, as a host would hand them over.
-struct GridRecord {
-    std::vector<float> coords, texCoords;
-    std::vector<int> indices, counts;
-    Cleanup::MeshData data{};
+// Heap bytes in use and their peak; the benchmarks are single-threaded.
+std::size_t gInUse = 0;
+std::size_t gPeak = 0;
 
-    explicit GridRecord(int side) {
-        int const row = side + 1;
+void* allocate(std::size_t size) {
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) throw std::bad_alloc();
+    gInUse += malloc_usable_size(p);
+    if (gInUse > gPeak) gPeak = gInUse;
+    return p;
+}
+
+void release(void* p) {
+    if (p == nullptr) return;
+    gInUse -= malloc_usable_size(p);
+    std::free(p);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
+
+namespace {
+
+constexpr int DEGENERATE_EVERY = 67;  // about 1.5 % of the triangles
+constexpr float THRESHOLD = 1e-3f;
+constexpr float SLIVER_OFFSET = 4e-4f;  // below the threshold, representable near 1000
+
+// A host record of a unit grid split into about triangleCount triangles. Every
+// DEGENERATE_EVERY-th triangle is replaced by a sliver (a, a', b) whose corner a' lies on the
+// edge a-b just beside a: zero area and one edge shorter than the threshold, so both zero
+// passes remove it.
+class TriangleGrid {
+public:
+    explicit TriangleGrid(long triangleCount) {
+        auto const side = static_cast<int>(std::lround(std::sqrt(triangleCount / 2.0)));
         for (int y = 0; y <= side; ++y)
-            for (int x = 0; x <= side; ++x) {
-                coords.insert(coords.end(), {float(x), float(y), 0.0f});
-                texCoords.insert(texCoords.end(), {float(x) / side, float(y) / side});
-            }
-        for (int y = 0; y < side; ++y)
+            for (int x = 0; x <= side; ++x) addVertex(static_cast<float>(x), static_cast<float>(y));
+        long triangle = 0;
+        for (int y = 0; y < side; ++y) {
             for (int x = 0; x < side; ++x) {
-                int const v = y * row + x;
-                indices.insert(indices.end(), {v, v + 1, v + row + 1, v + row});
-                counts.push_back(4);
+                int const a = y * (side + 1) + x;
+                int const b = a + 1;
+                int const c = b + side + 1;
+                int const d = a + side + 1;
+                addTriangle(triangle++, a, b, c, x, y);
+                addTriangle(triangle++, a, c, d, x, y);
             }
-        data.mVertexCoords = coords.data();
-        data.mVCCount = static_cast<int>(coords.size());
-        data.mIndices = indices.data();
-        data.mIndexCount = static_cast<int>(indices.size());
-        data.mTexCoords = texCoords.data();
-        data.mTCCount = static_cast<int>(texCoords.size());
-        data.mTCIndices = indices.data();
-        data.mTCIndexCount = static_cast<int>(indices.size());
-        data.mCounts = counts.data();
-        data.mCountCount = static_cast<int>(counts.size());
+        }
+        mRecord.mVertexCoords = mCoords.data();
+        mRecord.mVCCount = static_cast<int>(mCoords.size());
+        mRecord.mIndices = mIndices.data();
+        mRecord.mIndexCount = static_cast<int>(mIndices.size());
+        mRecord.mCounts = mCounts.data();
+        mRecord.mCountCount = static_cast<int>(mCounts.size());
     }
+
+    Cleanup::MeshData const& record() const { return mRecord; }
+    double bytes() const {
+        return static_cast<double>(4 * (mCoords.size() + mIndices.size() + mCounts.size()));
+    }
+
+private:
+    int addVertex(float x, float y) {
+        mCoords.insert(mCoords.end(), {x, y, 0.0f});
+        return static_cast<int>(mCoords.size() / 3 - 1);
+    }
+    void addTriangle(long triangle, int a, int b, int c, int x, int y) {
+        if (triangle % DEGENERATE_EVERY == 0) {
+            c = b;
+            b = addVertex(static_cast<float>(x) + SLIVER_OFFSET, static_cast<float>(y));
+        }
+        mCounts.push_back(3);
+        mIndices.insert(mIndices.end(), {a, b, c});
+    }
+
+    std::vector<float> mCoords;
+    std::vector<int> mIndices;
+    std::vector<int> mCounts;
+    Cleanup::MeshData mRecord{};
 };
 
-long peakResidentKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+template <typename Call>
+void runCall(benchmark::State& state, Call call) {
+    TriangleGrid const grid(state.range(0));
+    std::size_t peak = 0;
+    for (auto _ : state) {
+        gPeak = gInUse;
+        Cleanup::MeshData* result = call(grid.record());
+        benchmark::DoNotOptimize(result);
+        Cleanup::freeMeshData(result);
+        peak = std::max(peak, gPeak);
+    }
+    state.counters["triangles"] = static_cast<double>(grid.record().mCountCount);
+    state.counters["input_MB"] = grid.bytes() / 1e6;
+    state.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
 }
 
-void BM_RecordInAndOut(benchmark::State& state) {
-    GridRecord const grid(static_cast<int>(state.range(0)));
-    long const before = peakResidentKiB();
-    for (auto _ : state) {
+void BM_RecordRoundTrip(benchmark::State& state) {
+    runCall(state, [](Cleanup::MeshData const& record) {
         std::string message;
-        std::unique_ptr<util::Mesh> mesh = Cleanup::createMeshFromMeshData(grid.data, message);
-        Cleanup::MeshData* out = Cleanup::createMeshDataFromMesh(*mesh, message);
-        benchmark::DoNotOptimize(out);
-        Cleanup::freeMeshData(out);
-    }
-    long const faces = static_cast<long>(grid.counts.size());
-    state.counters["faces"] = static_cast<double>(faces);
-    // Growth of the peak over the input record: the mesh and the output record together.
-    state.counters["peak_bytes_per_face"] =
-        static_cast<double>(peakResidentKiB() - before) * 1024.0 / static_cast<double>(faces);
+        std::unique_ptr<util::Mesh> mesh = Cleanup::createMeshFromMeshData(record, message);
+        return Cleanup::createMeshDataFromMesh(*mesh, message);
+    });
 }
-BENCHMARK(BM_RecordInAndOut)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_RecordIn(benchmark::State& state) {
-    GridRecord const grid(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        std::string message;
-        benchmark::DoNotOptimize(Cleanup::createMeshFromMeshData(grid.data, message));
-    }
+void BM_RemoveFacesZero(benchmark::State& state) {
+    runCall(state, [](Cleanup::MeshData const& record) {
+        return Cleanup::removeFacesZero(THRESHOLD, record);
+    });
 }
-BENCHMARK(BM_RecordIn)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RemoveEdgesZero(benchmark::State& state) {
+    runCall(state, [](Cleanup::MeshData const& record) {
+        return Cleanup::removeEdgesZero(THRESHOLD, record);
+    });
+}
+
+#define TRIANGLE_COUNTS \
+    ->Arg(250000)->Arg(500000)->Arg(1040000)->Unit(benchmark::kMillisecond)->Iterations(5)
+BENCHMARK(BM_RecordRoundTrip) TRIANGLE_COUNTS;
+BENCHMARK(BM_RemoveFacesZero) TRIANGLE_COUNTS;
+BENCHMARK(BM_RemoveEdgesZero) TRIANGLE_COUNTS;
 
 }  // namespace
 

@@ -142,12 +142,14 @@ bool isReadableMeshData(MeshData const& data) {
         return false;
     if (data.mVCCount > 0 && data.mVertexCoords == nullptr) return false;
     if (data.mCountCount > 0 && data.mCounts == nullptr) return false;
+    // Stops at the first count that cannot be right: mCountCount may claim far more counts than
+    // the array holds.
     long long indexSum = 0;
     for (int f = 0; f < data.mCountCount; ++f) {
         if (data.mCounts[f] < 0) return false;
         indexSum += data.mCounts[f];
+        if (indexSum > data.mIndexCount) return false;
     }
-    if (indexSum > data.mIndexCount) return false;
     if (indexSum > 0 && data.mIndices == nullptr) return false;
     if (!indicesInRange(data.mIndices, indexSum, data.mVCCount / 3)) return false;
     if (data.mTexCoords != nullptr) {

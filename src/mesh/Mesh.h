@@ -223,10 +223,16 @@ private:
     std::size_t cleanupGroupDirectly(unsigned long& removedHoles, unsigned long& invertedHoles,
                                      std::size_t groupStart, bool preserve);
     bool useOctreeRoute(std::size_t groupStart, unsigned long holeCount) const;
+    // cleanupFaceHolesUsingOctree on the group that starts at position group.
+    void cleanupGroupUsingOctree(unsigned long& removedHoles, unsigned long& invertedHoles,
+                                 Polygon const& face, unsigned int faceIndex,
+                                 unsigned long holeCount, std::size_t group, bool preserve);
     // Position of the first group encircled by face, or mHoles.size() when there is none.
     std::size_t firstHoleGroup(unsigned int face) const;
-    bool holeIsRejected(unsigned int face, unsigned int hole, std::size_t firstHole,
-                        std::size_t position) const;
+    // earlierHoles: the group's earlier entries that may still have corners; emptied ones are
+    // dropped from it on the way.
+    bool holeIsRejected(unsigned int face, unsigned int hole,
+                        std::vector<unsigned int>& earlierHoles) const;
     bool holesConflict(unsigned int hole, unsigned int earlier) const;
     void invertIfFacingTheSameWay(unsigned long& invertedHoles, unsigned int face,
                                   unsigned int hole, bool preserve);

@@ -4,6 +4,7 @@
 
 #include "mesh/Mesh.h"
 #include "mesh/MeshUtils.h"
+#include "mesh/RemovedFaces.h"
 
 namespace util {
 
@@ -50,20 +51,22 @@ void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoor
         for (std::size_t i = 0; i < n; ++i) mTexCoords[0][i] = {texCoords[2 * i], texCoords[2 * i + 1]};
     }
 
-    int illegalFaces = 0;
-    if (countCount > 0) {
-        reserveAdvised(mFaces, static_cast<std::size_t>(countCount));
-        mFaces.resize(static_cast<std::size_t>(countCount));
-    }
+    // Faces of fewer than 3 corners are only counted: building them first would size the face
+    // list by what the host declares rather than by what survives.
+    RemovedFaces illegal;
+    std::size_t legalFaces = 0;
+    for (int f = 0; f < countCount; ++f)
+        if (counts[f] >= 3) ++legalFaces;
+    reserveAdvised(mFaces, legalFaces);
     std::size_t p = 0;
-    for (std::size_t f = 0; f < mFaces.size(); ++f) {
+    for (int f = 0; f < countCount; ++f) {
         int const c = counts[f];
+        illegal.append(c < 3);
         if (c < 3) {
-            ++illegalFaces;  // left with empty lists, removed below
             if (c > 0) p += static_cast<std::size_t>(c);
             continue;
         }
-        Polygon& face = mFaces[f];
+        Polygon& face = mFaces.emplace_back();
         face.vertexIndices.assign(indices + p, indices + p + c);
         if (withUVs) face.uvIndices[0].assign(tcIndices + p, tcIndices + p + c);
         MeshUtils::calcPolyNormal(mVertices, &face.vertexIndices, face.faceNormal);
@@ -80,12 +83,14 @@ void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoor
         }
     }
 
-    if (illegalFaces > 0) {
-        removeEmptyFaces(nullptr);
+    if (illegal.removedCount() > 0) {
+        // What removing the emptied faces would do to the holes and the material ranges.
+        illegal.renumberMaterialRanges(*this);
+        if (!mHoles.empty()) illegal.renumberHoles(mHoles);
         deleteUnusedVertices(nullptr);
         if (message != nullptr) {
             char count[16];
-            std::snprintf(count, sizeof(count), "%d", illegalFaces);
+            std::snprintf(count, sizeof(count), "%d", static_cast<int>(illegal.removedCount()));
             *message = std::string("Constructing Mesh from array : ") + count +
                        " illegal faces (<3 vertices) were ignored.";
         }

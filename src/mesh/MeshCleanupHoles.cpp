@@ -68,15 +68,18 @@ void Mesh::cleanupHoles(unsigned long& removedEntries, unsigned long& removedHol
     }
     bool const octreeAllowed =
         mVertices.size() > OCTREE_MIN_MESH_VERTICES || mHoles.size() > OCTREE_MIN_HOLES_ENTRIES;
+    // The octree route reads the holes of a face's first group; after sanitising that is the
+    // group at hand, and looking it up again for every group would be quadratic.
+    boost::dynamic_bitset<> encircling(mFaces.size());
     std::size_t i = 0;
     while (i < mHoles.size()) {
         unsigned int const face = mHoles[i];
-        // Each face has one group here, so its first group is this one.
         unsigned long holeCount = 0;
         while (i + 1 + holeCount < mHoles.size() && mHoles[i + 1 + holeCount] != HOLES_END) ++holeCount;
+        bool const firstGroup = face < mFaces.size() && !encircling.test_set(face);
         if (octreeAllowed && face < mFaces.size() && useOctreeRoute(i, holeCount)) {
-            cleanupFaceHolesUsingOctree(removedHoles, invertedHoles, mFaces[face], face, holeCount,
-                                        preserve);
+            cleanupGroupUsingOctree(removedHoles, invertedHoles, mFaces[face], face, holeCount,
+                                    firstGroup ? i : firstHoleGroup(face), preserve);
             i += holeCount + 2;
             continue;
         }
@@ -112,10 +115,17 @@ std::size_t Mesh::cleanupGroupDirectly(unsigned long& removedHoles, unsigned lon
     std::size_t end = groupStart + 1;
     while (end < mHoles.size() && mHoles[end] != HOLES_END) ++end;
     if (face < mFaces.size()) {
+        std::vector<unsigned int> earlierHoles;
         for (std::size_t position = groupStart + 1; position < end; ++position) {
             unsigned int const hole = mHoles[position];
-            if (hole >= mFaces.size() || hole == face) continue;
-            if (holeIsRejected(face, hole, groupStart + 1, position)) {
+            if (hole >= mFaces.size()) continue;
+            if (hole == face) {
+                earlierHoles.push_back(hole);
+                continue;
+            }
+            bool const rejected = holeIsRejected(face, hole, earlierHoles);
+            earlierHoles.push_back(hole);
+            if (rejected) {
                 mFaces[hole].clearIndices();
                 ++removedHoles;
             } else {
@@ -132,8 +142,8 @@ void Mesh::cleanupFaceHolesDirectly(unsigned long& removedHoles, unsigned long& 
     if (group < mHoles.size()) cleanupGroupDirectly(removedHoles, invertedHoles, group, preserve);
 }
 
-bool Mesh::holeIsRejected(unsigned int face, unsigned int hole, std::size_t firstHole,
-                          std::size_t position) const {
+bool Mesh::holeIsRejected(unsigned int face, unsigned int hole,
+                          std::vector<unsigned int>& earlierHoles) const {
     Polygon const& outline = mFaces[face];
     Polygon const& candidate = mFaces[hole];
     if (MeshUtils::facesHaveIdenticalVertices(mVertices, outline, candidate) ||
@@ -141,12 +151,13 @@ bool Mesh::holeIsRejected(unsigned int face, unsigned int hole, std::size_t firs
         MeshUtils::coplanarFacesHaveIntersectingEdges(mVertices, outline, candidate) ||
         MeshUtils::faceHasVertexOutsideCoplanarFace(mVertices, mFaces, hole, face))
         return true;
-    // Earlier holes win: the later of two conflicting holes goes.
-    for (std::size_t p = firstHole; p < position; ++p) {
-        unsigned int const earlier = mHoles[p];
-        if (earlier >= mFaces.size() || mFaces[earlier].vertexIndices.empty()) continue;
+    // Earlier holes win: the later of two conflicting holes goes. A face once emptied stays
+    // empty, so dropping it here keeps a group of rejected holes linear.
+    auto const emptied = [this](unsigned int f) { return mFaces[f].vertexIndices.empty(); };
+    earlierHoles.erase(std::remove_if(earlierHoles.begin(), earlierHoles.end(), emptied),
+                       earlierHoles.end());
+    for (unsigned int const earlier : earlierHoles)
         if (holesConflict(hole, earlier)) return true;
-    }
     return false;
 }
 
@@ -166,6 +177,13 @@ void Mesh::invertIfFacingTheSameWay(unsigned long& invertedHoles, unsigned int f
 void Mesh::cleanupFaceHolesUsingOctree(unsigned long& removedHoles, unsigned long& invertedHoles,
                                        Polygon const& face, unsigned int faceIndex,
                                        unsigned long holeCount, bool preserve) {
+    cleanupGroupUsingOctree(removedHoles, invertedHoles, face, faceIndex, holeCount,
+                            firstHoleGroup(faceIndex), preserve);
+}
+
+void Mesh::cleanupGroupUsingOctree(unsigned long& removedHoles, unsigned long& invertedHoles,
+                                   Polygon const& face, unsigned int faceIndex,
+                                   unsigned long holeCount, std::size_t group, bool preserve) {
     int const axis = MeshUtils::dominantAxis(face.faceNormal);
     Box faceBox;
     computeBoundingBoxProjectedTo2D(faceBox, mVertices, face, axis);
@@ -189,7 +207,6 @@ void Mesh::cleanupFaceHolesUsingOctree(unsigned long& removedHoles, unsigned lon
         edgeTree.add(edgeBox, std::make_pair(u, v));
     }
 
-    std::size_t const group = firstHoleGroup(faceIndex);
     for (unsigned long j = 0; j < holeCount; ++j) {
         unsigned int const hole = mHoles.at(group + 1 + j);
         Polygon const& candidate = mFaces[hole];

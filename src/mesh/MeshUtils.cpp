@@ -82,17 +82,22 @@ bool MeshUtils::calcPolyNormal(std::vector<Vector3<float>> const& vertices,
         normal = Vector3<float>(0.0f, 1.0f, 0.0f);
         return false;
     }
+    // Corners walked with a rolling window instead of modulo arithmetic: this runs for every
+    // face of every converted record.
+    unsigned int const* const list = indices != nullptr ? indices->data() : nullptr;
     auto point = [&](std::size_t i) -> Vector3<float> const& {
-        return vertices[indices != nullptr ? (*indices)[i] : i];
+        return vertices[list != nullptr ? list[i] : i];
     };
     double nx = 0.0, ny = 0.0, nz = 0.0;
+    Vector3<float> const* prev = &point(n - 1);
+    Vector3<float> const* cur = &point(0);
     for (std::size_t i = 0; i < n; ++i) {
-        Vector3<float> const& prev = point((i + n - 1) % n);
-        Vector3<float> const& cur = point(i);
-        Vector3<float> const& next = point((i + 1) % n);
-        nx += static_cast<double>(cur.y) * (static_cast<double>(next.z) - prev.z);
-        ny += static_cast<double>(cur.z) * (static_cast<double>(next.x) - prev.x);
-        nz += static_cast<double>(cur.x) * (static_cast<double>(next.y) - prev.y);
+        Vector3<float> const* next = &point(i + 1 < n ? i + 1 : 0);
+        nx += static_cast<double>(cur->y) * (static_cast<double>(next->z) - prev->z);
+        ny += static_cast<double>(cur->z) * (static_cast<double>(next->x) - prev->x);
+        nz += static_cast<double>(cur->x) * (static_cast<double>(next->y) - prev->y);
+        prev = cur;
+        cur = next;
     }
     double const length = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (length > static_cast<double>(1e-25f)) {
@@ -127,10 +132,14 @@ double MeshUtils::area(std::vector<Vector3<float>> const& vertices,
         dropped = ax > az ? 0 : 2;
     int const first = dropped == 0 ? 1 : (dropped == 1 ? 2 : 0);   // (y,z), (z,x), (x,y)
     int const second = dropped == 0 ? 2 : (dropped == 1 ? 0 : 1);
-    for (std::size_t i = 0; i < n + 2; ++i) {
-        Vector3<float> const& p = vertices[indices[i % n]];
+    for (std::size_t i = 0; i < n; ++i) {
+        Vector3<float> const& p = vertices[indices[i]];
         a[i] = p[first];
         b[i] = p[second];
+    }
+    for (std::size_t i = n; i < n + 2; ++i) {  // the first two corners again, cyclically
+        a[i] = a[i - n < n ? i - n : 0];
+        b[i] = b[i - n < n ? i - n : 0];
     }
     double sum = 0.0;
     for (std::size_t i = 1; i <= n; ++i) sum += a[i] * (b[i + 1] - b[i - 1]);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "mesh/Mesh.h"
 
 namespace util {
@@ -39,6 +42,47 @@ TEST(HoleUtilsTest, AHoleUnderTwoFacesStaysUnderBoth) {
     std::vector<unsigned int> out;
     HoleUtils::removeIllegalHolesStructureEntries(holes.data(), holes.size(), 4, out, false);
     EXPECT_EQ(out, holes);
+}
+
+// The sanitiser's repeat detection against a linear search of each face's list.
+TEST(HoleUtilsTest, SanitiserMatchesALinearRepeatSearch) {
+    std::mt19937 random(9);
+    auto pick = [&random](unsigned int n) {
+        return std::uniform_int_distribution<unsigned int>(0, n - 1)(random);
+    };
+    for (int round = 0; round < 300; ++round) {
+        unsigned int const faceCount = 1 + pick(20);
+        std::vector<unsigned int> holes;
+        for (unsigned int e = pick(60); e > 0; --e) holes.push_back(pick(5) == 0 ? END : pick(faceCount + 2));
+        holes.push_back(END);
+        std::vector<unsigned int> expected;
+        std::vector<unsigned int> order;
+        std::vector<std::vector<unsigned int>> lists(faceCount);
+        for (std::size_t i = 0; i < holes.size(); ++i) {
+            unsigned int const f = holes[i];
+            if (f == END) continue;
+            if (f >= faceCount) {
+                while (i < holes.size() && holes[i] != END) ++i;
+                continue;
+            }
+            if (std::find(order.begin(), order.end(), f) == order.end()) order.push_back(f);
+            for (++i; i < holes.size() && holes[i] != END; ++i)
+                if (holes[i] < faceCount && holes[i] != f &&
+                    std::find(lists[f].begin(), lists[f].end(), holes[i]) == lists[f].end())
+                    lists[f].push_back(holes[i]);
+        }
+        bool const keepEmpty = round % 2 == 0;
+        for (unsigned int const f : order) {
+            if (lists[f].empty() && !keepEmpty) continue;
+            expected.push_back(f);
+            expected.insert(expected.end(), lists[f].begin(), lists[f].end());
+            expected.push_back(END);
+        }
+        std::vector<unsigned int> out;
+        HoleUtils::removeIllegalHolesStructureEntries(holes.data(), holes.size(), faceCount, out,
+                                                      keepEmpty);
+        EXPECT_EQ(out, expected) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "material/Shader.h"
+#include "mesh/Mesh.h"
+#include "mesh/RemovedFaces.h"
+
+namespace util {
+namespace {
+
+unsigned int const END = Mesh::HOLES_END;
+unsigned int const GONE = RemovedFaces::REMOVED;
+
+// The plain face-by-face removal the one-sweep renumbering replaces: every removed face
+// renumbers every holes entry and lowers the range start it reaches. Its results are the
+// reference, garbage entries and unordered ranges included.
+struct PlainRemoval {
+    std::vector<unsigned int> holes;
+    std::vector<unsigned int> starts;
+    std::size_t keptFaces = 0;
+
+    PlainRemoval(std::vector<bool> const& removed, std::vector<unsigned int> const& oldHoles,
+                 std::vector<unsigned int> startsIn)
+        : starts(std::move(startsIn)) {
+        struct Group {
+            unsigned int face;
+            std::vector<unsigned int> holes;
+        };
+        std::vector<Group> groups;
+        for (std::size_t i = 0; i < oldHoles.size(); ++i) {
+            Group group{oldHoles[i], {}};
+            for (++i; i < oldHoles.size() && oldHoles[i] != END; ++i)
+                group.holes.push_back(oldHoles[i]);
+            groups.push_back(group);
+        }
+        std::vector<Group> renumbered = groups;
+        auto renumber = [](unsigned int asRead, unsigned int& value, unsigned int face) {
+            if (value == GONE) return;
+            if (asRead == face)
+                value = GONE;
+            else if (asRead > face)
+                --value;
+        };
+        std::size_t range = 0, removedSoFar = 0;
+        for (std::size_t read = 0; read < removed.size(); ++read) {
+            while (range < starts.size() && starts[range] < read) ++range;
+            while (range < starts.size() && starts[range] == read)
+                starts[range++] -= static_cast<unsigned int>(removedSoFar);
+            if (!removed[read]) continue;
+            for (std::size_t g = 0; g < groups.size(); ++g) {
+                renumber(groups[g].face, renumbered[g].face, static_cast<unsigned int>(read));
+                for (std::size_t h = 0; h < groups[g].holes.size(); ++h)
+                    renumber(groups[g].holes[h], renumbered[g].holes[h],
+                             static_cast<unsigned int>(read));
+            }
+            ++removedSoFar;
+        }
+        keptFaces = removed.size() - removedSoFar;
+        for (Group const& group : renumbered) {
+            std::vector<unsigned int> kept;
+            for (unsigned int const h : group.holes)
+                if (h != GONE) kept.push_back(h);
+            if (group.face == GONE || kept.empty()) continue;
+            holes.push_back(group.face);
+            holes.insert(holes.end(), kept.begin(), kept.end());
+            holes.push_back(END);
+        }
+    }
+};
+
+TEST(RemovedFacesTest, NewIndicesCountTheRemovedFacesBelow) {
+    RemovedFaces removal;
+    for (int f = 0; f < 200; ++f) removal.append(f % 3 == 0 || f == 130);
+    EXPECT_EQ(removal.removedCount(), 68u);
+    EXPECT_EQ(removal.newIndex(0), GONE);
+    EXPECT_EQ(removal.newIndex(1), 0u);
+    EXPECT_EQ(removal.newIndex(131), 131u - 45u);
+    EXPECT_EQ(removal.newIndex(130), GONE);
+    EXPECT_EQ(removal.newIndex(1000), 1000u - 68u);  // garbage entries move down by all
+    EXPECT_EQ(removal.newIndex(END), GONE);
+}
+
+// The one sweep against the plain removal on random meshes: holes entries of any value (stray
+// terminators, out of range, repeated) and range starts in any order.
+TEST(RemovedFacesTest, RemoveEmptyFacesMatchesThePlainRemoval) {
+    std::mt19937 random(5);
+    auto pick = [&random](unsigned int n) {
+        return std::uniform_int_distribution<unsigned int>(0, n - 1)(random);
+    };
+    Material const materials[] = {Material(Shader(L"A")), Material(Shader(L"B")),
+                                  Material(Shader(L"C"))};
+    for (int round = 0; round < 400; ++round) {
+        unsigned int const faceCount = 1 + pick(round < 300 ? 12 : 150);
+        Mesh mesh("m");
+        mesh.mVertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+        std::vector<bool> removed(faceCount);
+        for (unsigned int f = 0; f < faceCount; ++f) {
+            removed[f] = pick(3) == 0;
+            mesh.mFaces.emplace_back(removed[f] ? std::vector<unsigned int>{}
+                                                : std::vector<unsigned int>{0, 1, 2});
+            mesh.mFaces.back().faceNormal = {0, 0, static_cast<float>(f)};
+        }
+        for (unsigned int e = pick(3 * faceCount); e > 0; --e)
+            mesh.mHoles.push_back(pick(6) == 0 ? END : pick(faceCount + 3));
+        if (pick(2) == 0) mesh.mHoles.push_back(END);
+        for (unsigned int r = pick(5); r > 0; --r) {
+            mesh.mFaceMaterials.push_back(materials[pick(3)]);
+            mesh.mFaceMaterialStartIndices.push_back(pick(faceCount + 2));
+        }
+        PlainRemoval const plain(removed, mesh.mHoles, mesh.mFaceMaterialStartIndices);
+
+        std::vector<unsigned int> removedFaces;
+        mesh.removeEmptyFaces(&removedFaces);
+        ASSERT_EQ(mesh.mFaces.size(), plain.keptFaces);
+        for (std::size_t f = 0, kept = 0; f < removed.size(); ++f) {
+            if (removed[f]) continue;
+            EXPECT_EQ(mesh.mFaces[kept++].faceNormal.z, static_cast<float>(f));
+        }
+        EXPECT_EQ(removedFaces.size(), faceCount - plain.keptFaces);
+        EXPECT_EQ(mesh.mHoles, plain.holes) << "round " << round;
+        // Range rebuilding is shared code; the lowered starts are what the sweep computes.
+        if (mesh.mFaceMaterialStartIndices.size() == plain.starts.size()) {
+            EXPECT_EQ(mesh.mFaceMaterialStartIndices, plain.starts) << "round " << round;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace util

@@ -44,6 +44,12 @@ MeshData* removeFacesZero(float threshold, MeshData const& data) {
     return runPass(data, [threshold](util::Mesh& mesh) { mesh.removeZeroFaces(threshold, false); });
 }
 
+MeshData* removeEdgesCoplanar(float tolerance, bool checkUVs, MeshData const& data) {
+    return runPass(data, [tolerance, checkUVs](util::Mesh& mesh) {
+        mesh.removeEdgesCoplanar(tolerance, checkUVs, false, nullptr);
+    });
+}
+
 void freeMeshData(MeshData const* data) {
     if (data == nullptr) return;
     delete[] data->mName;

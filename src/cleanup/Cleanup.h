@@ -58,6 +58,10 @@ static_assert(offsetof(MeshData, mConversionMessage) == 136, "MeshData layout");
 TOOLBOX_API MeshData* removeEdgesZero(float threshold, MeshData const& data);
 // Removes faces whose area is below threshold (squared model units).
 TOOLBOX_API MeshData* removeFacesZero(float threshold, MeshData const& data);
+// Dissolves edges between neighbouring faces whose planes differ by less than tolerance
+// degrees, merging triangulated regions back into polygons with holes; with checkUVs, edges
+// where materials or texture coordinates differ stay.
+TOOLBOX_API MeshData* removeEdgesCoplanar(float tolerance, bool checkUVs, MeshData const& data);
 
 // Releases a record returned by one of the operations above. Null is ignored.
 TOOLBOX_API void freeMeshData(MeshData const* data);

@@ -40,12 +40,12 @@ void releaseUnusedCapacity(std::vector<Mesh::Polygon>& faces) {
     faces.swap(compact);
 }
 
-void renumber(unsigned int asRead, unsigned int& renumbered, unsigned int removedFace) {
-    if (renumbered == REMOVED) return;
-    if (asRead == removedFace)
-        renumbered = REMOVED;
-    else if (asRead > removedFace)
-        --renumbered;
+// An index beyond the face list names no face; it moves down by every removed face, as all of
+// them lie below it.
+void renumber(unsigned int asRead, unsigned int& renumbered,
+              std::vector<unsigned int> const& newIndex, std::size_t removedCount) {
+    renumbered = asRead < newIndex.size() ? newIndex[asRead]
+                                          : asRead - static_cast<unsigned int>(removedCount);
 }
 }  // namespace
 
@@ -88,6 +88,7 @@ void Mesh::removeEmptyFaces(std::vector<unsigned int>* removed) {
     std::vector<HoleGroup> groups;
     if (!mHoles.empty()) groups = readHoleGroups(mHoles);
     bool const hasRanges = !mFaceMaterialStartIndices.empty();
+    std::vector<unsigned int> newIndex(groups.empty() ? 0 : mFaces.size());
 
     std::size_t write = 0;
     std::size_t removedCount = 0;
@@ -103,17 +104,20 @@ void Mesh::removeEmptyFaces(std::vector<unsigned int>* removed) {
         }
         if (mFaces[read].vertexIndices.empty()) {
             auto const face = static_cast<unsigned int>(read);
-            for (HoleGroup& group : groups) {
-                renumber(group.face, group.newFace, face);
-                for (std::size_t h = 0; h < group.holes.size(); ++h)
-                    renumber(group.holes[h], group.newHoles[h], face);
-            }
+            if (!groups.empty()) newIndex[read] = REMOVED;
             if (removed != nullptr) removed->push_back(face);
             ++removedCount;
             continue;
         }
+        if (!groups.empty()) newIndex[read] = static_cast<unsigned int>(write);
         if (write != read) mFaces[write] = std::move(mFaces[read]);
         ++write;
+    }
+    // One table lookup per hole entry: walking every group per removed face is quadratic.
+    for (HoleGroup& group : groups) {
+        renumber(group.face, group.newFace, newIndex, removedCount);
+        for (std::size_t h = 0; h < group.holes.size(); ++h)
+            renumber(group.holes[h], group.newHoles[h], newIndex, removedCount);
     }
 
     if (removedCount > 0 && mFaceMaterialStartIndices.size() >= 2) {

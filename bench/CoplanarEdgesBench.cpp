@@ -87,15 +87,15 @@ struct CityRecord {
 CityRecord const& city() {
     static CityRecord const record = []() {
         CityBuilder builder;
-        int const side = 38;
+        int const side = 33;
         for (int i = 0; i < side * side; ++i) {
             float const x = 30.0f * static_cast<float>(i % side);
             float const y = 30.0f * static_cast<float>(i / side);
             int const floors = 3 + (i * 5) % 7;
             if (i % 2 == 0) {
-                builder.building({V3(x, y, 0), V3(x + 13, y, 0), V3(x + 13, y + 10, 0),
-                                  V3(x, y + 10, 0)},
-                                 floors);
+                builder.building(
+                    {V3(x, y, 0), V3(x + 13, y, 0), V3(x + 13, y + 10, 0), V3(x, y + 10, 0)},
+                    floors);
             } else {
                 builder.building({V3(x, y, 0), V3(x + 19, y, 0), V3(x + 19, y + 8, 0),
                                   V3(x + 10, y + 8, 0), V3(x + 10, y + 17, 0), V3(x, y + 17, 0)},
@@ -108,8 +108,10 @@ CityRecord const& city() {
             polygons, new util::TriangleMesh::Positions(polygons.mVertices),
             util::Triangulator::TRIANGLES));
         CityRecord out;
-        for (V3 const& p : *triangles->getVertices()) out.coords.insert(out.coords.end(), {p.x, p.y, p.z});
-        for (unsigned int const v : *triangles->getTriangles()) out.indices.push_back(static_cast<int>(v));
+        for (V3 const& p : *triangles->getVertices())
+            out.coords.insert(out.coords.end(), {p.x, p.y, p.z});
+        for (unsigned int const v : *triangles->getTriangles())
+            out.indices.push_back(static_cast<int>(v));
         out.counts.assign(out.indices.size() / 3, 3);
         out.data.mVertexCoords = out.coords.data();
         out.data.mVCCount = static_cast<int>(out.coords.size());

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/Vector3.h"
-#include "mesh/EdgeMap.h"
+#include "mesh/FlatEdgeTable.h"
 #include "mesh/HoleRelation.h"
 #include "mesh/Mesh.h"
 #include "mesh/MeshCleanupUtils.h"
@@ -46,12 +46,21 @@ unsigned int resolvedEncircling(std::vector<Mesh::Polygon> const& faces, HoleRel
     return face;
 }
 
+// The faces using one edge, in face order.
+struct EdgeUsers {
+    unsigned int const* first;
+    std::size_t count;
+    std::size_t size() const { return count; }
+    unsigned int operator[](std::size_t i) const { return first[i]; }
+    unsigned int const* begin() const { return first; }
+    unsigned int const* end() const { return first + count; }
+};
+
 // The pair of faces an edge would merge. Holes merge only with holes of the same face; on an
 // edge used by more than two faces only such a pair of holes counts.
-bool getAdjacentFaces(std::vector<Mesh::Polygon> const& faces, EdgeMap::EdgeInfo const& edge,
+bool getAdjacentFaces(std::vector<Mesh::Polygon> const& faces, EdgeUsers const& users,
                       HoleRelation const& holes, MergedMap const& merged, unsigned int& a,
                       unsigned int& b) {
-    std::vector<unsigned int> const& users = edge.faces;
     if (users.size() < 2) return false;
     auto sameEncircling = [&](unsigned int x, unsigned int y) {
         return resolvedEncircling(faces, holes, merged, x) ==
@@ -115,12 +124,12 @@ public:
           mCheckUVs(checkUVs),
           mStrict(strict),
           mRelation(mesh.mHoles),
-          mEdges(mesh, selection, true),
+          mEdges(mesh.mFaces, mesh.mVertices.size(), selection, true),
           mTouched(mesh.mFaces.size()) {}
 
     // Returns the number of edges removed.
     unsigned long run() {
-        std::vector<EdgeMap::EdgeInfo> const& edges = mEdges.getEdges();
+        std::vector<detail::FlatEdgeTable::Edge> const& edges = mEdges.edges();
         for (Candidate const& candidate : orderedCandidates()) tryEdge(edges[candidate.edge]);
         if (mRemoved > 0) rebuildHoles();
         return mRemoved;
@@ -129,16 +138,16 @@ public:
 private:
     std::vector<Candidate> orderedCandidates() const {
         std::vector<Candidate> candidates;
-        std::vector<EdgeMap::EdgeInfo> const& edges = mEdges.getEdges();
+        std::vector<detail::FlatEdgeTable::Edge> const& edges = mEdges.edges();
         MergedMap const none;
         for (std::size_t e = 0; e < edges.size(); ++e) {
             unsigned int a = 0, b = 0;
             float angle = 0.0f;
-            if (!getAdjacentFaces(mFaces, edges[e], mRelation, none, a, b) ||
+            if (!getAdjacentFaces(mFaces, usersOf(edges[e]), mRelation, none, a, b) ||
                 !canMergeAndCalcAngle(mFaces, none, mRelation, a, b, angle, mTolerance))
                 continue;
-            if (mCheckUVs && !(sameUVsAt(a, b, edges[e].lowVertex) &&
-                               sameUVsAt(a, b, edges[e].highVertex)))
+            if (mCheckUVs &&
+                !(sameUVsAt(a, b, edges[e].lowVertex) && sameUVsAt(a, b, edges[e].highVertex)))
                 continue;
             candidates.push_back({angle, static_cast<unsigned int>(e)});
         }
@@ -173,9 +182,13 @@ private:
         mTouched[face] = true;
     }
 
-    void tryEdge(EdgeMap::EdgeInfo const& edge) {
+    EdgeUsers usersOf(detail::FlatEdgeTable::Edge const& edge) const {
+        return {mEdges.facesOf(edge), edge.faceCount};
+    }
+
+    void tryEdge(detail::FlatEdgeTable::Edge const& edge) {
         unsigned int a = 0, b = 0;
-        if (!getAdjacentFaces(mFaces, edge, mRelation, mMerged, a, b)) return;
+        if (!getAdjacentFaces(mFaces, usersOf(edge), mRelation, mMerged, a, b)) return;
         if (touched(a) || touched(b)) {
             // Normal sweeps let a face grow any number of times; strict sweeps, which may split
             // faces into loops, take each face once.
@@ -209,7 +222,8 @@ private:
         }
         long edgeEnds = static_cast<long>(oldA.vertexIndices.size() + oldB.vertexIndices.size()) -
                         static_cast<long>(mFaces[a].vertexIndices.size());
-        for (Mesh::Polygon const& loop : loops) edgeEnds -= static_cast<long>(loop.vertexIndices.size());
+        for (Mesh::Polygon const& loop : loops)
+            edgeEnds -= static_cast<long>(loop.vertexIndices.size());
         if (edgeEnds > 0) mRemoved += static_cast<unsigned long>(edgeEnds / 2);
         touch(a);
         touch(b);
@@ -316,7 +330,7 @@ private:
     bool const mCheckUVs;
     bool const mStrict;
     HoleRelation const mRelation;
-    EdgeMap const mEdges;
+    detail::FlatEdgeTable const mEdges;
     MergedMap mMerged;
     std::vector<bool> mTouched;
     LoopMap mLoops;
@@ -410,7 +424,8 @@ void Mesh::detachSharedHoleVertices(boost::dynamic_bitset<>* vertexFlags) {
             for (std::size_t k = 0; k < faces.size(); ++k) {
                 if (group[k] != g) continue;
                 Polygon& face = mFaces[faces[k]];
-                auto const at = std::find(face.vertexIndices.begin(), face.vertexIndices.end(), vertex);
+                auto const at =
+                    std::find(face.vertexIndices.begin(), face.vertexIndices.end(), vertex);
                 if (at == face.vertexIndices.end()) continue;
                 auto const position = static_cast<unsigned long>(at - face.vertexIndices.begin());
                 if (copy == NO_FACE) {

@@ -54,8 +54,14 @@ TEST(CleanupRemoveEdgesCoplanarTest, CheckUVsKeepsTheEdgeBetweenTextures) {
 TEST(CleanupRemoveEdgesCoplanarTest, ATriangulatedRingComesBackAsAFaceWithAHole) {
     RecordBuilder b;
     b.coords = {0, 0, 0, 3, 0, 0, 3, 3, 0, 0, 3, 0, 1, 1, 0, 2, 1, 0, 2, 2, 0, 1, 2, 0};
-    for (auto const& t : {std::vector<int>{0, 1, 5}, {0, 5, 4}, {1, 2, 6}, {1, 6, 5}, {2, 3, 7},
-                          {2, 7, 6}, {3, 0, 4}, {3, 4, 7}}) {
+    for (auto const& t : {std::vector<int>{0, 1, 5},
+                          {0, 5, 4},
+                          {1, 2, 6},
+                          {1, 6, 5},
+                          {2, 3, 7},
+                          {2, 7, 6},
+                          {3, 0, 4},
+                          {3, 4, 7}}) {
         b.counts.push_back(3);
         b.indices.insert(b.indices.end(), t.begin(), t.end());
     }

@@ -21,7 +21,8 @@ SharedRun commonRun(Corners const& a, Corners const& b, unsigned long vertex) {
     return run;
 }
 
-void expectRun(SharedRun const& run, unsigned long startA, unsigned long startB, unsigned long length) {
+void expectRun(SharedRun const& run, unsigned long startA, unsigned long startB,
+               unsigned long length) {
     EXPECT_EQ(run.startA, startA);
     EXPECT_EQ(run.startB, startB);
     EXPECT_EQ(run.length, length);

@@ -84,9 +84,9 @@ Mesh squareOfTwoTriangles() {
 Mesh hingedSquares(float degrees) {
     float const r = degrees * 3.14159265f / 180.0f;
     float const c = std::cos(r), s = std::sin(r);
-    return test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0), V3(1 + c, 0, s),
-                           V3(1 + c, 1, s)},
-                          {{0, 1, 2, 3}, {1, 4, 5, 2}});
+    return test::makeMesh(
+        {V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0), V3(1 + c, 0, s), V3(1 + c, 1, s)},
+        {{0, 1, 2, 3}, {1, 4, 5, 2}});
 }
 
 TEST(MeshRemoveEdgesCoplanarTest, TwoTrianglesOfASquareBecomeOneQuad) {
@@ -192,10 +192,10 @@ TEST_F(MeshRemoveEdgesCoplanarUVTest, CheckUVsKeepsAnEdgeBetweenMaterials) {
 
 // A 3 x 3 square with a 1 x 1 window in the middle, triangulated as four trapezoids.
 Mesh triangulatedRing() {
-    return test::makeMesh({V3(0, 0, 0), V3(3, 0, 0), V3(3, 3, 0), V3(0, 3, 0), V3(1, 1, 0),
-                           V3(2, 1, 0), V3(2, 2, 0), V3(1, 2, 0)},
-                          {{0, 1, 5}, {0, 5, 4}, {1, 2, 6}, {1, 6, 5}, {2, 3, 7}, {2, 7, 6},
-                           {3, 0, 4}, {3, 4, 7}});
+    return test::makeMesh(
+        {V3(0, 0, 0), V3(3, 0, 0), V3(3, 3, 0), V3(0, 3, 0), V3(1, 1, 0), V3(2, 1, 0), V3(2, 2, 0),
+         V3(1, 2, 0)},
+        {{0, 1, 5}, {0, 5, 4}, {1, 2, 6}, {1, 6, 5}, {2, 3, 7}, {2, 7, 6}, {3, 0, 4}, {3, 4, 7}});
 }
 
 TEST(MeshRemoveEdgesCoplanarTest, ARingClosesInAStrictSweepAroundANewHole) {
@@ -223,9 +223,9 @@ TEST(MeshRemoveEdgesCoplanarTest, KeepEmptyFacesLeavesIndicesInPlace) {
 
 TEST(MeshDetachSharedHoleVerticesTest, AHoleTouchingItsFaceGetsANudgedCopy) {
     // A clockwise triangular hole with a corner on the face's corner 0.
-    Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0),
-                                V3(2, 1, 0), V3(1, 2, 0)},
-                               {{0, 1, 2, 3}, {0, 5, 4}}, {0, 1, Mesh::HOLES_END});
+    Mesh mesh = test::makeMesh(
+        {V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0), V3(2, 1, 0), V3(1, 2, 0)},
+        {{0, 1, 2, 3}, {0, 5, 4}}, {0, 1, Mesh::HOLES_END});
     boost::dynamic_bitset<> flags(6);
     flags.set(0);
     mesh.detachSharedHoleVertices(&flags);
@@ -240,11 +240,9 @@ TEST(MeshDetachSharedHoleVerticesTest, AHoleTouchingItsFaceGetsANudgedCopy) {
 }
 
 TEST(MeshDetachSharedHoleVerticesTest, OfTwoTouchingHolesTheFirstKeepsTheVertex) {
-    Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0),
-                                V3(2, 2, 0), V3(4, 4, 0), V3(4, 2, 0), V3(6, 4, 0), V3(6, 6, 0),
-                                V3(4, 6, 0)},
-                               {{0, 1, 2, 3}, {4, 5, 6}, {5, 9, 8, 7}},
-                               {0, 1, 2, Mesh::HOLES_END});
+    Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0), V3(2, 2, 0),
+                                V3(4, 4, 0), V3(4, 2, 0), V3(6, 4, 0), V3(6, 6, 0), V3(4, 6, 0)},
+                               {{0, 1, 2, 3}, {4, 5, 6}, {5, 9, 8, 7}}, {0, 1, 2, Mesh::HOLES_END});
     mesh.detachSharedHoleVertices(nullptr);
     ASSERT_EQ(mesh.mVertices.size(), 11u);
     EXPECT_EQ(mesh.mFaces[1].vertexIndices, (Corners{4, 5, 6}));
@@ -297,7 +295,8 @@ protected:
             polygon, new TriangleMesh::Positions(polygon.mVertices), Triangulator::TRIANGLES));
         std::vector<unsigned int> const& t = *triangles->getTriangles();
         std::vector<Corners> faces;
-        for (std::size_t k = 0; k + 2 < t.size(); k += 3) faces.push_back({t[k], t[k + 1], t[k + 2]});
+        for (std::size_t k = 0; k + 2 < t.size(); k += 3)
+            faces.push_back({t[k], t[k + 1], t[k + 2]});
         Mesh mesh = test::makeMesh(*triangles->getVertices(), faces);
         mesh.deleteUnusedVertices(nullptr);
         return mesh;

@@ -32,6 +32,22 @@ Pass withValueName(Pass pass, std::string valueName) {
     pass.valueName = std::move(valueName);
     return pass;
 }
+
+// Negative degrees are meaningful here: they merge only holes of one face that touch.
+Pass coplanarPass() {
+    std::function<PassCall(std::string const&)> bind = [](std::string const& value) {
+        char* end = nullptr;
+        float const degrees = std::strtof(value.c_str(), &end);
+        if (value.empty() || end != value.c_str() + value.size() || !std::isfinite(degrees))
+            throw std::invalid_argument("'" + value + "' is not a number");
+        return PassCall{"remove-edges-coplanar", value, [degrees](Cleanup::MeshData const& data) {
+                            return LibraryRecord(Cleanup::removeEdgesCoplanar(degrees, true, data));
+                        }};
+    };
+    return {"remove-edges-coplanar", "DEGREES",
+            "merge neighbouring faces whose planes differ by less than DEGREES", "0.1",
+            std::move(bind)};
+}
 }  // namespace
 
 std::vector<Pass> const& cleanupPasses() {
@@ -45,6 +61,7 @@ std::vector<Pass> const& cleanupPasses() {
                       Cleanup::removeEdgesZero),
         thresholdPass("remove-faces-zero", "remove faces with an area below T square units",
                       "0.001", Cleanup::removeFacesZero),
+        coplanarPass(),
     };
     return PASSES;
 }

@@ -50,6 +50,12 @@ MeshData* mergeVertices(float tolerance, MeshData const& data) {
     });
 }
 
+MeshData* removeEdgesCoplanar(float tolerance, bool checkUVs, MeshData const& data) {
+    return runPass(data, [tolerance, checkUVs](util::Mesh& mesh) {
+        mesh.removeEdgesCoplanar(tolerance, checkUVs, false, nullptr);
+    });
+}
+
 void freeMeshData(MeshData const* data) {
     if (data == nullptr) return;
     delete[] data->mName;

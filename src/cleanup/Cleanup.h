@@ -62,6 +62,10 @@ TOOLBOX_API MeshData* removeFacesZero(float threshold, MeshData const& data);
 // onto it, without chaining; faces keep their UV indices. With 1000 vertices or more, a vertex
 // with a NaN or infinite coordinate makes it throw util::RuntimeErrorST (a std::runtime_error).
 TOOLBOX_API MeshData* mergeVertices(float tolerance, MeshData const& data);
+// Dissolves edges between neighbouring faces whose planes differ by less than tolerance
+// degrees, merging triangulated regions back into polygons with holes; with checkUVs, edges
+// where materials or texture coordinates differ stay.
+TOOLBOX_API MeshData* removeEdgesCoplanar(float tolerance, bool checkUVs, MeshData const& data);
 
 // Releases a record returned by one of the operations above. Null is ignored.
 TOOLBOX_API void freeMeshData(MeshData const* data);

@@ -198,6 +198,18 @@ public:
                                          unsigned long candidateStart, bool keepElements,
                                          std::vector<unsigned int>* removedFaces, bool areaCheck,
                                          bool strictHoles, boost::dynamic_bitset<>* vertexSelection);
+    // Coplanar merging. Dissolves edges between neighbouring faces whose normals differ by less
+    // than toleranceDegrees, flattest pairs first; holes are carried along, and merged faces
+    // whose boundary touches itself are split into an outline and loops that become holes.
+    // A negative tolerance merges only touching holes of one face. checkUVs keeps edges where
+    // materials or texture coordinates differ; selection (one bit per vertex, or null) limits
+    // the edges considered. Returns the number of edges removed.
+    unsigned long removeEdgesCoplanar(float toleranceDegrees, bool checkUVs, bool keepEmptyFaces,
+                                      boost::dynamic_bitset<>* selection);
+    // Gives hole faces their own copies of the vertices they share with other faces, each copy
+    // nudged into its hole; vertexFlags (when given) grows with the copies, which take the bit
+    // of their original.
+    void detachSharedHoleVertices(boost::dynamic_bitset<>* vertexFlags);
 
     std::string mName;
     std::vector<Vector3<float>> mVertices;

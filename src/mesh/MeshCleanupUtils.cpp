@@ -1,6 +1,7 @@
 #include "mesh/MeshCleanupUtils.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 
 #include "mesh/MeshUtils.h"
@@ -103,12 +104,16 @@ Mesh::Polygon outerPart(Mesh::Polygon const& face, Touching const& t) {
 }
 
 // True when the first part is the boundary that stays and the second the loop. The part that
-// agrees with the face's orientation wins; otherwise the larger one, the first on a tie.
+// agrees with the face's orientation wins; otherwise the larger one, the first on a tie. Both
+// parts keep the normal of their own corners, so that a loop wound against the face can be
+// told from one wound with it.
 bool firstPartStays(std::vector<Vector3<float>> const& vertices, Mesh::Polygon const& face,
-                    Mesh::Polygon const& first, Mesh::Polygon const& second) {
+                    Mesh::Polygon& first, Mesh::Polygon& second) {
     Vector3<float> n1, n2;
     bool const ok1 = MeshUtils::calcPolyNormal(vertices, &first.vertexIndices, n1);
     bool const ok2 = MeshUtils::calcPolyNormal(vertices, &second.vertexIndices, n2);
+    first.faceNormal = n1;
+    second.faceNormal = n2;
     if (ok1 != ok2) return ok1;
     float const d1 = n1.dot(face.faceNormal);
     float const d2 = n2.dot(face.faceNormal);
@@ -241,6 +246,128 @@ void MeshCleanupUtils::simpleRemoveEmptyFaces(std::vector<Mesh::Polygon>& faces)
     faces.erase(std::remove_if(faces.begin(), faces.end(),
                                [](Mesh::Polygon const& face) { return face.vertexIndices.empty(); }),
                 faces.end());
+}
+
+}  // namespace util
+
+namespace util {
+namespace {
+constexpr float SAME_UV_DISTANCE = 0.001f;
+
+long findCorner(std::vector<unsigned int> const& corners, unsigned long vertex) {
+    auto const it = std::find(corners.begin(), corners.end(), vertex);
+    return it == corners.end() ? -1 : static_cast<long>(it - corners.begin());
+}
+
+// Which parallel lists a merged face can carry: only those both faces have, so that every list
+// stays as long as the vertex list.
+struct CornerLists {
+    bool normals;
+    bool uvs[Mesh::UV_SET_COUNT];
+    CornerLists(Mesh::Polygon const& a, Mesh::Polygon const& b) {
+        auto usable = [](std::vector<unsigned int> const& list, Mesh::Polygon const& face) {
+            return !list.empty() && list.size() == face.vertexIndices.size();
+        };
+        normals = usable(a.normalIndices, a) && usable(b.normalIndices, b);
+        for (unsigned int s = 0; s < Mesh::UV_SET_COUNT; ++s)
+            uvs[s] = usable(a.uvIndices[s], a) && usable(b.uvIndices[s], b);
+    }
+    void append(Mesh::Polygon& to, Mesh::Polygon const& from, std::size_t corner) const {
+        to.vertexIndices.push_back(from.vertexIndices[corner]);
+        if (normals) to.normalIndices.push_back(from.normalIndices[corner]);
+        for (unsigned int s = 0; s < Mesh::UV_SET_COUNT; ++s)
+            if (uvs[s]) to.uvIndices[s].push_back(from.uvIndices[s][corner]);
+    }
+};
+}  // namespace
+
+void MeshCleanupUtils::findCommonInvertedSequence(std::vector<unsigned int> const& a,
+                                                  std::vector<unsigned int> const& b,
+                                                  unsigned long& startA, unsigned long& startB,
+                                                  unsigned long& length,
+                                                  unsigned long sharedVertex) {
+    startA = startB = length = 0;
+    std::size_t const na = a.size();
+    std::size_t const nb = b.size();
+    long const first = findCorner(a, sharedVertex);
+    if (first < 0 || nb == 0) return;
+    std::size_t i = 0;
+    long j = -1;
+    for (std::size_t k = 0; k < na && j < 0; ++k) {
+        i = (static_cast<std::size_t>(first) + k) % na;
+        j = findCorner(b, a[i]);
+    }
+    if (j < 0) return;
+    auto nextA = [na](std::size_t p) { return (p + 1) % na; };
+    auto prevA = [na](std::size_t p) { return (p + na - 1) % na; };
+    auto nextB = [nb](std::size_t p) { return (p + 1) % nb; };
+    auto prevB = [nb](std::size_t p) { return (p + nb - 1) % nb; };
+    // Bounded by the smaller face: two faces that are one cycle in opposite directions would
+    // otherwise match forever.
+    std::size_t const limit = std::min(na, nb);
+    std::size_t run = 1;
+    std::size_t sA = i, sB = static_cast<std::size_t>(j);
+    while (run < limit && a[prevA(sA)] == b[nextB(sB)]) {
+        sA = prevA(sA);
+        sB = nextB(sB);
+        ++run;
+    }
+    std::size_t eA = i, eB = static_cast<std::size_t>(j);
+    while (run < limit && a[nextA(eA)] == b[prevB(eB)]) {
+        eA = nextA(eA);
+        eB = prevB(eB);
+        ++run;
+    }
+    startA = sA;
+    startB = sB;
+    length = run;
+}
+
+void MeshCleanupUtils::mergeFacesWithSharedEdge(std::vector<Vector3<float>> const& vertices,
+                                                Mesh::Polygon& a, Mesh::Polygon& b,
+                                                unsigned long sharedVertex) {
+    unsigned long startA = 0, startB = 0, length = 0;
+    findCommonInvertedSequence(a.vertexIndices, b.vertexIndices, startA, startB, length,
+                               sharedVertex);
+    if (length < 2) return;
+    std::size_t const na = a.vertexIndices.size();
+    std::size_t const nb = b.vertexIndices.size();
+    if (length == na && length == nb) {
+        a.clearIndices();
+        b.clearIndices();
+        return;
+    }
+    CornerLists const lists(a, b);
+    Mesh::Polygon merged;
+    merged.faceEdgeIndicesSet = a.faceEdgeIndicesSet;
+    for (std::size_t k = 1; k + length <= nb; ++k) lists.append(merged, b, (startB + k) % nb);
+    for (std::size_t k = 0; k + length <= na + 1; ++k)
+        lists.append(merged, a, (startA + length - 1 + k) % na);
+    MeshUtils::calcPolyNormal(vertices, &merged.vertexIndices, merged.faceNormal);
+    a = std::move(merged);
+    b.clearIndices();
+}
+
+bool MeshCleanupUtils::sameUVs(Mesh const& mesh, unsigned int a, unsigned int b,
+                               unsigned long cornerA, unsigned long cornerB) {
+    if (mesh.getFaceMaterial(a) != mesh.getFaceMaterial(b)) return false;
+    Mesh::Polygon const& faceA = mesh.mFaces[a];
+    Mesh::Polygon const& faceB = mesh.mFaces[b];
+    for (unsigned int s = 0; s < Mesh::UV_SET_COUNT; ++s) {
+        std::vector<unsigned int> const& listA = faceA.uvIndices[s];
+        if (listA.empty()) continue;
+        std::vector<unsigned int> const& listB = faceB.uvIndices[s];
+        std::vector<Mesh::TexCoord> const& coords = mesh.mTexCoords[s];
+        if (cornerA >= listA.size() || cornerB >= listB.size() || listA[cornerA] >= coords.size() ||
+            listB[cornerB] >= coords.size())
+            return false;
+        Mesh::TexCoord const& ta = coords[listA[cornerA]];
+        Mesh::TexCoord const& tb = coords[listB[cornerB]];
+        float const du = ta.u - tb.u;
+        float const dv = ta.v - tb.v;
+        if (std::sqrt(du * du + dv * dv) >= SAME_UV_DISTANCE) return false;
+    }
+    return true;
 }
 
 }  // namespace util

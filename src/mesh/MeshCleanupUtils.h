@@ -33,6 +33,28 @@ public:
     // Drops faces without corners, keeping the order of the others. Holes and materials are
     // the caller's business.
     static void simpleRemoveEmptyFaces(std::vector<Mesh::Polygon>& faces);
+
+    // Merging faces across shared edges.
+    //
+    // The run of vertices that a and b share in opposite directions, looked for from the first
+    // occurrence of sharedVertex in a: a[startA ... startA + length - 1] (cyclic), which b runs
+    // through backwards, ending at startB (b[startB] == a[startA]). length is 0 when
+    // sharedVertex is not in a or no vertex is shared, and never exceeds the smaller face.
+    static void findCommonInvertedSequence(std::vector<unsigned int> const& a,
+                                           std::vector<unsigned int> const& b,
+                                           unsigned long& startA, unsigned long& startB,
+                                           unsigned long& length, unsigned long sharedVertex);
+    // Merges b into a across their common run through sharedVertex: a gets b's corners off the
+    // run followed by its own from the run's far end round to its near end, with normal and UV
+    // indices where both faces have them, and a recomputed faceNormal; b is emptied. Two faces
+    // that are exactly the run are both emptied. A run of fewer than 2 vertices changes nothing.
+    static void mergeFacesWithSharedEdge(std::vector<Vector3<float>> const& vertices,
+                                         Mesh::Polygon& a, Mesh::Polygon& b,
+                                         unsigned long sharedVertex);
+    // Faces a and b have the same material and, in every UV set that face a uses, texture
+    // coordinates closer than 0.001 at the given corners. False when b lacks a set that a uses.
+    static bool sameUVs(Mesh const& mesh, unsigned int a, unsigned int b, unsigned long cornerA,
+                        unsigned long cornerB);
 };
 
 }  // namespace util

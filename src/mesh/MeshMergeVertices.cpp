@@ -266,6 +266,7 @@ unsigned long Mesh::mergeDuplicateVertices(float tolerance, unsigned long first,
     removeCollapsedEdges(keepElements, true, removedFaces, !areaCheck, false);
     if (!keepElements) deleteUnusedVertices(vertexSelection);
     calcFaceNormals();
+    if (strictHoles) removeEdgesCoplanar(-1.0f, false, keepElements, vertexSelection);
     return merged;
 }
 

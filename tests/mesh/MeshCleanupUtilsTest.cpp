@@ -76,6 +76,7 @@ TEST_F(MeshCleanupUtilsExtractLoopsTest, RingKeepsOuterBoundaryAndReturnsOpposit
     V3 loopNormal;
     ASSERT_TRUE(MeshUtils::calcPolyNormal(ring.mVertices, &loops[0].vertexIndices, loopNormal));
     EXPECT_LT(loopNormal.z, 0.0f);
+    EXPECT_EQ(loops[0].faceNormal, loopNormal);  // the loop carries its own normal
     EXPECT_EQ(ring.mVertices.size(), 7u);
 }
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
+
 #include "mesh/Mesh.h"
 #include "support/MeshBuilders.h"
 
@@ -99,6 +103,47 @@ TEST_F(MeshRemoveEmptyFacesTest, MaterialStartsShiftByTheFacesRemovedBeforeThem)
     mesh->removeEmptyFaces(nullptr);
     EXPECT_EQ(mesh->mFaceMaterialStartIndices, (std::vector<unsigned int>{0, 1}));
     EXPECT_EQ(mesh->mFaceMaterials.size(), 2u);
+}
+
+// The renumbering table against the plain rule: an index drops by the number of removed faces
+// below it; removed encircling faces take their group, removed holes leave theirs.
+TEST_F(MeshRemoveEmptyFacesTest, RandomHoleGroupsFollowThePlainRenumbering) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 50; ++round) {
+        std::size_t const faceCount = 5 + random() % 40;
+        std::vector<Mesh::Polygon> faces(faceCount, Mesh::Polygon({0, 1, 2}));
+        std::vector<unsigned int> order(faceCount);
+        std::iota(order.begin(), order.end(), 0u);
+        std::shuffle(order.begin(), order.end(), random);
+        std::vector<unsigned int> holes;
+        for (std::size_t k = 0; k + 2 < faceCount; k += 3 + random() % 3) {
+            holes.insert(holes.end(), {order[k], order[k + 1], order[k + 2], Mesh::HOLES_END});
+        }
+        Mesh m("random", {V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0)}, faces, holes);
+        std::vector<bool> emptied(faceCount);
+        for (std::size_t f = 0; f < faceCount; ++f)
+            if (random() % 3 == 0) {
+                emptied[f] = true;
+                m.mFaces[f].clearIndices();
+            }
+        auto plain = [&emptied](unsigned int index) {
+            return index - static_cast<unsigned int>(
+                               std::count(emptied.begin(), emptied.begin() + index, true));
+        };
+        std::vector<unsigned int> expected;
+        for (std::size_t g = 0; g < holes.size(); g += 4) {
+            if (emptied[holes[g]]) continue;
+            std::vector<unsigned int> kept;
+            for (std::size_t h = g + 1; h < g + 3; ++h)
+                if (!emptied[holes[h]]) kept.push_back(plain(holes[h]));
+            if (kept.empty()) continue;
+            expected.push_back(plain(holes[g]));
+            expected.insert(expected.end(), kept.begin(), kept.end());
+            expected.push_back(Mesh::HOLES_END);
+        }
+        m.removeEmptyFaces(nullptr);
+        EXPECT_EQ(m.mHoles, expected) << "round " << round;
+    }
 }
 
 TEST(MeshPolygonTest, InvertKeepsCornerListsAligned) {

@@ -101,11 +101,12 @@ TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
     ToolRun const clean = runTool("clean --json -o cleaned.obj", elsewhere.path());
     ASSERT_EQ(clean.exitCode, 0) << clean.err;
     std::vector<nlohmann::json> const lines = jsonLines(clean.out);
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0]["pass"], "merge-vertices");
     EXPECT_EQ(lines[0]["before"], (nlohmann::json{{"vertices", 36}, {"faces", 9}}));
     EXPECT_EQ(lines[0]["after"]["vertices"], 10);  // corners welded, the short roof edge too
     EXPECT_EQ(lines[2]["after"]["faces"], 8);      // the sliver is gone
+    EXPECT_EQ(lines[3]["pass"], "remove-edges-coplanar");
     EXPECT_EQ(readObj(elsewhere.path("cleaned.obj")).mesh.counts.size(), 8u);
 }
 

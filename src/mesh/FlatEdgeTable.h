@@ -1,0 +1,42 @@
+#pragma once
+
+#include <boost/dynamic_bitset.hpp>
+#include <cstddef>
+#include <vector>
+
+#include "mesh/Mesh.h"
+
+namespace util {
+namespace detail {
+
+// The edges of a mesh's faces in the order and with the face lists of util::EdgeMap, held in
+// flat arrays: passes that rebuild the adjacency of a large mesh many times would otherwise spend
+// most of their time allocating and freeing one map node and one face list per edge.
+class FlatEdgeTable {
+public:
+    struct Edge {
+        unsigned int lowVertex;
+        unsigned int highVertex;
+        unsigned int firstFace;  // into faces()
+        unsigned int faceCount;
+    };
+
+    // With a filter, requireBoth keeps only edges with both ends set, else edges with one end set.
+    FlatEdgeTable(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
+                  boost::dynamic_bitset<> const* vertexFilter, bool requireBoth);
+
+    std::vector<Edge> const& edges() const { return mEdges; }
+    // The faces using an edge, in face order; a face using it twice appears twice.
+    unsigned int const* facesOf(Edge const& edge) const { return mFaces.data() + edge.firstFace; }
+
+private:
+    unsigned int findOrAdd(unsigned int a, unsigned int b);
+
+    std::vector<Edge> mEdges;
+    std::vector<unsigned int> mFaces;
+    std::vector<unsigned long> mSlotKeys;  // open addressing; EMPTY_KEY marks a free slot
+    std::vector<unsigned int> mSlotEdges;
+};
+
+}  // namespace detail
+}  // namespace util

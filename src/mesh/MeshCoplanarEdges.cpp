@@ -1,0 +1,449 @@
+#include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "base/Vector3.h"
+#include "mesh/FlatEdgeTable.h"
+#include "mesh/HoleRelation.h"
+#include "mesh/Mesh.h"
+#include "mesh/MeshCleanupUtils.h"
+#include "mesh/MeshUtils.h"
+
+namespace util {
+namespace {
+constexpr float RADIANS_PER_DEGREE = 0.017453292f;
+// Candidates closer in angle than this (0.1 degree) are tried in edge order, so that the order
+// stays deterministic while the flattest pairs still go first.
+constexpr float ANGLE_BUCKET = 0.0017453292f;
+constexpr unsigned int NO_FACE = 0xFFFFFFFFu;
+
+using MergedMap = std::map<unsigned int, unsigned int>;
+using LoopMap = std::map<unsigned int, std::vector<unsigned int>>;
+
+// Follows emptied faces to the face they went into. Every entry points at a face that still had
+// corners when it was made, so chains end; the step limit only guards against a broken map.
+bool getMerged(unsigned int& face, std::vector<Mesh::Polygon> const& faces,
+               MergedMap const& merged) {
+    for (std::size_t steps = 0; faces[face].vertexIndices.empty() && steps <= faces.size();
+         ++steps) {
+        auto const it = merged.find(face);
+        if (it == merged.end()) break;
+        face = it->second;
+    }
+    return !faces[face].vertexIndices.empty();
+}
+
+bool isHole(HoleRelation const& holes, unsigned int face) {
+    return holes.mHoleToFace.count(face) != 0;
+}
+
+// The face that a hole's encircling face has become.
+unsigned int resolvedEncircling(std::vector<Mesh::Polygon> const& faces, HoleRelation const& holes,
+                                MergedMap const& merged, unsigned int hole) {
+    unsigned int face = holes.mHoleToFace.at(hole);
+    getMerged(face, faces, merged);
+    return face;
+}
+
+// The faces using one edge, in face order.
+struct EdgeUsers {
+    unsigned int const* first;
+    std::size_t count;
+    std::size_t size() const { return count; }
+    unsigned int operator[](std::size_t i) const { return first[i]; }
+    unsigned int const* begin() const { return first; }
+    unsigned int const* end() const { return first + count; }
+};
+
+// The pair of faces an edge would merge. Holes merge only with holes of the same face; on an
+// edge used by more than two faces only such a pair of holes counts.
+bool getAdjacentFaces(std::vector<Mesh::Polygon> const& faces, EdgeUsers const& users,
+                      HoleRelation const& holes, MergedMap const& merged, unsigned int& a,
+                      unsigned int& b) {
+    if (users.size() < 2) return false;
+    auto sameEncircling = [&](unsigned int x, unsigned int y) {
+        return resolvedEncircling(faces, holes, merged, x) ==
+               resolvedEncircling(faces, holes, merged, y);
+    };
+    if (users.size() == 2) {
+        a = users[0];
+        b = users[1];
+        return !(isHole(holes, a) && isHole(holes, b) && !sameEncircling(a, b));
+    }
+    int found = 0;
+    for (unsigned int const face : users) {
+        if (!isHole(holes, face)) continue;
+        if (found == 2) return false;
+        if (found == 0) {
+            a = face;
+        } else {
+            b = face;
+            if (!sameEncircling(a, b)) return false;
+        }
+        ++found;
+    }
+    return found == 2;
+}
+
+// Two holes always merge; otherwise a hole stands for its encircling face and the normals must
+// differ by less than the tolerance (radians).
+bool canMergeAndCalcAngle(std::vector<Mesh::Polygon> const& faces, MergedMap const& merged,
+                          HoleRelation const& holes, unsigned int a, unsigned int b, float& angle,
+                          float tolerance) {
+    angle = 0.0f;
+    bool const aHole = isHole(holes, a);
+    bool const bHole = isHole(holes, b);
+    if (aHole && bHole) return true;
+    if (tolerance < 0.0f) return false;
+    if (aHole) a = resolvedEncircling(faces, holes, merged, a);
+    if (bHole) b = resolvedEncircling(faces, holes, merged, b);
+    angle = angleBetweenUnitVector3s(faces[a].faceNormal, faces[b].faceNormal);
+    return angle < tolerance;
+}
+
+bool hasRepeatedVertex(std::vector<unsigned int> corners) {
+    std::sort(corners.begin(), corners.end());
+    return std::adjacent_find(corners.begin(), corners.end()) != corners.end();
+}
+
+struct Candidate {
+    float angle;
+    unsigned int edge;
+};
+
+// One sweep over the edges of the mesh as it stands. Faces emptied by a merge stay in place, so
+// face indices hold for the whole pass; the merged map says where each one went.
+class CoplanarSweep {
+public:
+    CoplanarSweep(Mesh& mesh, float tolerance, bool checkUVs, bool strict,
+                  boost::dynamic_bitset<> const* selection)
+        : mMesh(mesh),
+          mFaces(mesh.mFaces),
+          mTolerance(tolerance),
+          mCheckUVs(checkUVs),
+          mStrict(strict),
+          mRelation(mesh.mHoles),
+          mEdges(mesh.mFaces, mesh.mVertices.size(), selection, true),
+          mTouched(mesh.mFaces.size()) {}
+
+    // Returns the number of edges removed.
+    unsigned long run() {
+        std::vector<detail::FlatEdgeTable::Edge> const& edges = mEdges.edges();
+        for (Candidate const& candidate : orderedCandidates()) tryEdge(edges[candidate.edge]);
+        if (mRemoved > 0) rebuildHoles();
+        return mRemoved;
+    }
+
+private:
+    std::vector<Candidate> orderedCandidates() const {
+        std::vector<Candidate> candidates;
+        std::vector<detail::FlatEdgeTable::Edge> const& edges = mEdges.edges();
+        MergedMap const none;
+        for (std::size_t e = 0; e < edges.size(); ++e) {
+            unsigned int a = 0, b = 0;
+            float angle = 0.0f;
+            if (!getAdjacentFaces(mFaces, usersOf(edges[e]), mRelation, none, a, b) ||
+                !canMergeAndCalcAngle(mFaces, none, mRelation, a, b, angle, mTolerance))
+                continue;
+            if (mCheckUVs &&
+                !(sameUVsAt(a, b, edges[e].lowVertex) && sameUVsAt(a, b, edges[e].highVertex)))
+                continue;
+            candidates.push_back({angle, static_cast<unsigned int>(e)});
+        }
+        std::sort(candidates.begin(), candidates.end(), [](Candidate const& x, Candidate const& y) {
+            return x.angle < y.angle || (x.angle == y.angle && x.edge < y.edge);
+        });
+        for (std::size_t i = 0; i < candidates.size();) {
+            float const limit = candidates[i].angle + ANGLE_BUCKET;
+            std::size_t j = i + 1;
+            while (j < candidates.size() && candidates[j].angle < limit) ++j;
+            std::sort(candidates.begin() + static_cast<long>(i),
+                      candidates.begin() + static_cast<long>(j),
+                      [](Candidate const& x, Candidate const& y) { return x.edge < y.edge; });
+            i = j;
+        }
+        return candidates;
+    }
+
+    bool sameUVsAt(unsigned int a, unsigned int b, unsigned int vertex) const {
+        std::vector<unsigned int> const& ca = mFaces[a].vertexIndices;
+        std::vector<unsigned int> const& cb = mFaces[b].vertexIndices;
+        auto const pa = std::find(ca.begin(), ca.end(), vertex);
+        auto const pb = std::find(cb.begin(), cb.end(), vertex);
+        if (pa == ca.end() || pb == cb.end()) return false;
+        return MeshCleanupUtils::sameUVs(mMesh, a, b, static_cast<unsigned long>(pa - ca.begin()),
+                                         static_cast<unsigned long>(pb - cb.begin()));
+    }
+
+    bool touched(unsigned int face) const { return face < mTouched.size() && mTouched[face]; }
+    void touch(unsigned int face) {
+        if (face >= mTouched.size()) mTouched.resize(face + 1);
+        mTouched[face] = true;
+    }
+
+    EdgeUsers usersOf(detail::FlatEdgeTable::Edge const& edge) const {
+        return {mEdges.facesOf(edge), edge.faceCount};
+    }
+
+    void tryEdge(detail::FlatEdgeTable::Edge const& edge) {
+        unsigned int a = 0, b = 0;
+        if (!getAdjacentFaces(mFaces, usersOf(edge), mRelation, mMerged, a, b)) return;
+        if (touched(a) || touched(b)) {
+            // Normal sweeps let a face grow any number of times; strict sweeps, which may split
+            // faces into loops, take each face once.
+            if (mStrict) return;
+            float angle = 0.0f;
+            if (!getMerged(a, mFaces, mMerged) || !getMerged(b, mFaces, mMerged) || a == b ||
+                !canMergeAndCalcAngle(mFaces, mMerged, mRelation, a, b, angle, mTolerance))
+                return;
+        }
+        if (a != b) merge(a, b, edge.lowVertex);
+    }
+
+    void merge(unsigned int a, unsigned int b, unsigned int vertex) {
+        if (isHole(mRelation, b) && !isHole(mRelation, a)) std::swap(a, b);  // the hole receives
+        Mesh::Polygon const oldA = mFaces[a];
+        Mesh::Polygon const oldB = mFaces[b];
+        MeshCleanupUtils::mergeFacesWithSharedEdge(mMesh.mVertices, mFaces[a], mFaces[b], vertex);
+        if (!mFaces[b].vertexIndices.empty()) return;
+        bool const cancelled = mFaces[a].vertexIndices.empty();
+        auto restore = [&]() {
+            mFaces[a] = oldA;
+            mFaces[b] = oldB;
+        };
+        if (!cancelled && oldA.faceNormal.dot(mFaces[a].faceNormal) < 0.0f) return restore();
+        std::vector<Mesh::Polygon> loops;
+        if (!cancelled && hasRepeatedVertex(mFaces[a].vertexIndices)) {
+            // A boundary touching itself waits for the strict sweeps, which split it into loops.
+            if (!mStrict ||
+                !MeshCleanupUtils::extractAndRemoveLoops(mMesh.mVertices, mFaces[a], loops, false))
+                return restore();
+        }
+        long edgeEnds = static_cast<long>(oldA.vertexIndices.size() + oldB.vertexIndices.size()) -
+                        static_cast<long>(mFaces[a].vertexIndices.size());
+        for (Mesh::Polygon const& loop : loops)
+            edgeEnds -= static_cast<long>(loop.vertexIndices.size());
+        if (edgeEnds > 0) mRemoved += static_cast<unsigned long>(edgeEnds / 2);
+        touch(a);
+        touch(b);
+        bool const aHole = isHole(mRelation, a);
+        if (aHole && (!isHole(mRelation, b) || cancelled))
+            mMerged[b] = resolvedEncircling(mFaces, mRelation, mMerged, a);
+        else if (!cancelled)
+            mMerged[b] = a;
+        if (!loops.empty()) appendLoops(a, b, loops);
+    }
+
+    // Loop faces go to the end of the face list, in the material range of the face they came
+    // from, and are remembered under the face they will become holes of.
+    void appendLoops(unsigned int a, unsigned int b, std::vector<Mesh::Polygon>& loops) {
+        auto const first = static_cast<unsigned int>(mFaces.size());
+        if (!mMesh.mFaceMaterials.empty()) {
+            Material const material = mMesh.getFaceMaterial(a);
+            if (mMesh.mFaceMaterials.back() != material) {
+                mMesh.mFaceMaterials.push_back(material);
+                mMesh.mFaceMaterialStartIndices.push_back(first);
+            }
+        }
+        for (Mesh::Polygon& loop : loops) mFaces.push_back(std::move(loop));
+        auto const end = static_cast<unsigned int>(mFaces.size());
+        if (!isHole(mRelation, a)) {
+            recordLoops(a, first, end);
+        } else if (!isHole(mRelation, b)) {
+            recordLoops(resolvedEncircling(mFaces, mRelation, mMerged, a), first, end);
+        } else {
+            moveHolesIntoLoops(a, first);
+        }
+    }
+
+    void recordLoops(unsigned int owner, unsigned int first, unsigned int end) {
+        std::vector<unsigned int>& list = mLoops[owner];
+        for (unsigned int f = first; f < end; ++f) list.push_back(f);
+    }
+
+    // Two merged holes that enclose a loop cut an island out of their face: the face's other
+    // holes that lie on the island move to it, as copies appended behind the loops.
+    void moveHolesIntoLoops(unsigned int mergedHole, unsigned int first) {
+        unsigned int const owner = resolvedEncircling(mFaces, mRelation, mMerged, mergedHole);
+        auto const found = mRelation.mFaceToHoles.find(owner);
+        if (found == mRelation.mFaceToHoles.end()) return;
+        for (unsigned int hole : found->second) {
+            if (!getMerged(hole, mFaces, mMerged) || hole == mergedHole) continue;
+            Vector3<float> const corner = mMesh.mVertices[mFaces[hole].vertexIndices[0]];
+            for (std::size_t island = first; island < mFaces.size(); ++island) {
+                if (!MeshUtils::coplanarVertexIsInsideFace(mMesh.mVertices, mFaces[island], corner))
+                    continue;
+                Mesh::Polygon copy = mFaces[hole];
+                mFaces.push_back(std::move(copy));
+                mFaces[hole].clearIndices();
+                mLoops[static_cast<unsigned int>(island)].push_back(
+                    static_cast<unsigned int>(mFaces.size() - 1));
+                break;
+            }
+        }
+    }
+
+    void rebuildHoles() {
+        std::map<unsigned int, std::vector<unsigned int>> rebuilt;
+        auto add = [&rebuilt](unsigned int face, unsigned int hole) {
+            std::vector<unsigned int>& list = rebuilt[face];
+            if (std::find(list.begin(), list.end(), hole) == list.end()) list.push_back(hole);
+        };
+        for (auto const& [face, holes] : mRelation.mFaceToHoles) {
+            unsigned int owner = face;
+            bool const ownerLeft = getMerged(owner, mFaces, mMerged);
+            for (unsigned int hole : holes) {
+                if (!getMerged(hole, mFaces, mMerged) || hole == owner) continue;
+                // A face that vanished takes its holes with it.
+                if (ownerLeft)
+                    add(owner, hole);
+                else
+                    mFaces[hole].clearIndices();
+            }
+        }
+        for (auto const& [key, loops] : mLoops) {
+            unsigned int owner = key;
+            bool const ownerLeft = getMerged(owner, mFaces, mMerged);
+            for (unsigned int const loop : loops) {
+                if (mFaces[loop].vertexIndices.empty()) continue;
+                // A loop wound with its face covers it twice; one wound against it is a hole.
+                if (!ownerLeft || mFaces[owner].faceNormal.dot(mFaces[loop].faceNormal) > 0.0f)
+                    mFaces[loop].clearIndices();
+                else
+                    add(owner, loop);
+            }
+        }
+        std::vector<unsigned int>& out = mMesh.mHoles;
+        out.clear();
+        for (auto const& [face, holes] : rebuilt) {
+            if (holes.empty()) continue;
+            out.push_back(face);
+            out.insert(out.end(), holes.begin(), holes.end());
+            out.push_back(Mesh::HOLES_END);
+        }
+    }
+
+    Mesh& mMesh;
+    std::vector<Mesh::Polygon>& mFaces;
+    float const mTolerance;
+    bool const mCheckUVs;
+    bool const mStrict;
+    HoleRelation const mRelation;
+    detail::FlatEdgeTable const mEdges;
+    MergedMap mMerged;
+    std::vector<bool> mTouched;
+    LoopMap mLoops;
+    unsigned long mRemoved = 0;
+};
+}  // namespace
+
+unsigned long Mesh::removeEdgesCoplanar(float toleranceDegrees, bool checkUVs, bool keepEmptyFaces,
+                                        boost::dynamic_bitset<>* selection) {
+    float const tolerance = toleranceDegrees * RADIANS_PER_DEGREE;
+    if (mFaces.size() <= 1 || (tolerance < 0.0f && mHoles.empty())) return 0;
+    unsigned long total = 0;
+    // Normal sweeps until one changes nothing, then strict sweeps until one changes nothing.
+    bool strict = false;
+    for (;;) {
+        unsigned long const removed =
+            CoplanarSweep(*this, tolerance, checkUVs, strict, selection).run();
+        total += removed;
+        if (removed == 0) {
+            if (strict) break;
+            strict = true;
+        }
+    }
+    mCache.clear();
+    if (!keepEmptyFaces) {
+        removeEmptyFaces(nullptr);
+        deleteUnusedVertices(selection);
+    }
+    if (tolerance >= 0.0f) detachSharedHoleVertices(selection);
+    return total;
+}
+
+namespace {
+// Group numbers for the faces using one vertex: 0 keeps the vertex; each hole that must let go
+// of it gets its own number, and a face that runs along such a hole for more than one edge
+// joins the hole's number.
+unsigned int assignDetachGroups(Mesh const& mesh, std::vector<unsigned int> const& users,
+                                std::vector<unsigned int> const& encircling, unsigned int vertex,
+                                std::vector<unsigned int>& group) {
+    group.assign(users.size(), 0);
+    unsigned int groups = 0;
+    bool holeKeepsVertex = false;
+    for (std::size_t k = 0; k < users.size(); ++k) {
+        unsigned int const owner = encircling[users[k]];
+        if (owner == NO_FACE) continue;
+        bool const ownerHere = std::find(users.begin(), users.end(), owner) != users.end();
+        if (!ownerHere && !holeKeepsVertex)
+            holeKeepsVertex = true;
+        else
+            group[k] = ++groups;
+    }
+    if (groups == 0) return 0;
+    for (std::size_t k = 0; k < users.size(); ++k) {
+        unsigned int const face = users[k];
+        if (encircling[face] != NO_FACE) continue;
+        for (std::size_t m = 0; m < users.size(); ++m) {
+            unsigned int const hole = users[m];
+            if (m == k || group[m] == 0 || encircling[hole] == NO_FACE || encircling[hole] == face)
+                continue;
+            unsigned long startA = 0, startB = 0, length = 0;
+            MeshCleanupUtils::findCommonInvertedSequence(mesh.mFaces[face].vertexIndices,
+                                                         mesh.mFaces[hole].vertexIndices, startA,
+                                                         startB, length, vertex);
+            if (length > 2) {
+                group[k] = group[m];
+                break;
+            }
+        }
+    }
+    return groups;
+}
+}  // namespace
+
+void Mesh::detachSharedHoleVertices(boost::dynamic_bitset<>* vertexFlags) {
+    if (mHoles.empty()) return;
+    std::vector<std::vector<unsigned int>> users;
+    MeshUtils::calculateVertex2Faces(*this, users, nullptr, nullptr);
+    std::vector<unsigned int> encircling(mFaces.size(), NO_FACE);
+    for (auto const& [hole, face] : HoleRelation(mHoles).mHoleToFace)
+        if (hole < encircling.size()) encircling[hole] = face;
+
+    std::vector<unsigned int> group;
+    std::size_t const vertexCount = mVertices.size();
+    for (std::size_t v = 0; v < vertexCount; ++v) {
+        std::vector<unsigned int> const& faces = users[v];
+        if (faces.size() < 2) continue;
+        auto const vertex = static_cast<unsigned int>(v);
+        unsigned int const groups = assignDetachGroups(*this, faces, encircling, vertex, group);
+        for (unsigned int g = 1; g <= groups; ++g) {
+            unsigned int copy = NO_FACE;
+            for (std::size_t k = 0; k < faces.size(); ++k) {
+                if (group[k] != g) continue;
+                Polygon& face = mFaces[faces[k]];
+                auto const at =
+                    std::find(face.vertexIndices.begin(), face.vertexIndices.end(), vertex);
+                if (at == face.vertexIndices.end()) continue;
+                auto const position = static_cast<unsigned long>(at - face.vertexIndices.begin());
+                if (copy == NO_FACE) {
+                    Vector3<float> const original = mVertices[v];
+                    mVertices.push_back(original);
+                    copy = static_cast<unsigned int>(mVertices.size() - 1);
+                    *at = copy;
+                    if (vertexFlags != nullptr)
+                        vertexFlags->push_back(v < vertexFlags->size() && vertexFlags->test(v));
+                    MeshCleanupUtils::moveVertexInwards(mVertices, face, position);
+                } else {
+                    *at = copy;
+                    MeshUtils::calcPolyNormal(mVertices, &face.vertexIndices, face.faceNormal);
+                }
+            }
+        }
+    }
+    mCache.clear();
+}
+
+}  // namespace util

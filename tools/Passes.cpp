@@ -19,13 +19,38 @@ float parseThreshold(std::string const& value) {
 
 Pass thresholdPass(std::string name, std::string help, std::string defaultValue,
                    ThresholdFunction function) {
-    std::function<PassCall(std::string const&)> bind = [name, function](std::string const& value) {
+    auto bind = [name, function](std::string const& value, PassSettings const&) {
         float const threshold = parseThreshold(value);
         return PassCall{name, value, [function, threshold](Cleanup::MeshData const& data) {
                             return LibraryRecord(function(threshold, data));
                         }};
     };
     return {std::move(name), "T", std::move(help), std::move(defaultValue), std::move(bind)};
+}
+
+using UVFunction = Cleanup::MeshData* (*)(bool, Cleanup::MeshData const&);
+using AngleUVFunction = Cleanup::MeshData* (*)(float, bool, Cleanup::MeshData const&);
+
+Pass uvFlagPass(std::string name, std::string help, UVFunction function) {
+    auto bind = [name, function](std::string const&, PassSettings const& settings) {
+        bool const checkUVs = settings.checkUVs;
+        return PassCall{name, "", [function, checkUVs](Cleanup::MeshData const& data) {
+                            return LibraryRecord(function(checkUVs, data));
+                        }};
+    };
+    return {std::move(name), "", std::move(help), "", std::move(bind)};
+}
+
+Pass angleUVPass(std::string name, std::string help, std::string defaultValue,
+                 AngleUVFunction function) {
+    auto bind = [name, function](std::string const& value, PassSettings const& settings) {
+        float const degrees = parseThreshold(value);
+        bool const checkUVs = settings.checkUVs;
+        return PassCall{name, value, [function, degrees, checkUVs](Cleanup::MeshData const& data) {
+                            return LibraryRecord(function(degrees, checkUVs, data));
+                        }};
+    };
+    return {std::move(name), "DEGREES", std::move(help), std::move(defaultValue), std::move(bind)};
 }
 }  // namespace
 
@@ -36,6 +61,11 @@ std::vector<Pass> const& cleanupPasses() {
                       Cleanup::removeEdgesZero),
         thresholdPass("remove-faces-zero", "remove faces with an area below T square units",
                       "0.001", Cleanup::removeFacesZero),
+        uvFlagPass("remove-faces-double", "remove faces that repeat another face's corners",
+                   Cleanup::removeFacesDouble),
+        angleUVPass("remove-vertices-colinear",
+                    "remove corners within DEGREES of a straight line", "0.01",
+                    Cleanup::removeVerticesColinear),
     };
     return PASSES;
 }

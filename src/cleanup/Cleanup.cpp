@@ -44,6 +44,18 @@ MeshData* removeFacesZero(float threshold, MeshData const& data) {
     return runPass(data, [threshold](util::Mesh& mesh) { mesh.removeZeroFaces(threshold, false); });
 }
 
+MeshData* removeFacesDouble(bool checkUVs, MeshData const& data) {
+    return runPass(data, [checkUVs](util::Mesh& mesh) {
+        mesh.removeFacesDouble(util::Mesh::RFD_ANY_ORIENTATION, checkUVs, nullptr);
+    });
+}
+
+MeshData* removeVerticesColinear(float tolerance, bool checkUVs, MeshData const& data) {
+    return runPass(data, [tolerance, checkUVs](util::Mesh& mesh) {
+        mesh.removeColinearPoints(tolerance, checkUVs, nullptr, false);
+    });
+}
+
 void freeMeshData(MeshData const* data) {
     if (data == nullptr) return;
     delete[] data->mName;

@@ -58,6 +58,12 @@ static_assert(offsetof(MeshData, mConversionMessage) == 136, "MeshData layout");
 TOOLBOX_API MeshData* removeEdgesZero(float threshold, MeshData const& data);
 // Removes faces whose area is below threshold (squared model units).
 TOOLBOX_API MeshData* removeFacesZero(float threshold, MeshData const& data);
+// Removes faces that repeat another face's corner cycle in either direction, keeping the first;
+// with checkUVs, only copies that also agree in texture and texture coordinates.
+TOOLBOX_API MeshData* removeFacesDouble(bool checkUVs, MeshData const& data);
+// Removes corners lying within tolerance degrees of a straight line through their neighbours;
+// with checkUVs, only where that leaves the texturing unchanged.
+TOOLBOX_API MeshData* removeVerticesColinear(float tolerance, bool checkUVs, MeshData const& data);
 
 // Releases a record returned by one of the operations above. Null is ignored.
 TOOLBOX_API void freeMeshData(MeshData const* data);

@@ -186,6 +186,20 @@ public:
     void cleanupFaceHolesDirectly(unsigned long& removedHoles, unsigned long& invertedHoles,
                                   unsigned int faceIndex, bool preserve);
 
+    // Removes faces over the same cyclic vertex sequence as an earlier face (indices only, not
+    // positions), with the holes of every removed face; RFD_BOTH_OPPOSITE removes both faces of
+    // an opposite pair, other modes the later copy. With compareUVs, copies must also agree in
+    // material and in every UV set within 0.001. Returns the number of faces removed.
+    unsigned long removeFacesDouble(RemoveFacesDoubleMode mode, bool compareUVs,
+                                    boost::dynamic_bitset<>* vertexSelection);
+    // Removes corners whose edges meet at tolerance degrees or less short of 180. A vertex
+    // joined to more than two others is never removed; with checkUVs, neither is one whose
+    // texture coordinates are not interpolated along its edges, in any face sharing them.
+    // Returns the number of corners removed or faces emptied.
+    unsigned long removeColinearPoints(float tolerance, bool checkUVs,
+                                       boost::dynamic_bitset<>* vertexSelection,
+                                       bool keepBorderVertices);
+
     std::string mName;
     std::vector<Vector3<float>> mVertices;
     std::vector<Vector3<float>> mNormals;

@@ -33,6 +33,20 @@ public:
     // Drops faces without corners, keeping the order of the others. Holes and materials are
     // the caller's business.
     static void simpleRemoveEmptyFaces(std::vector<Mesh::Polygon>& faces);
+
+    // Texture coordinates closer than this count as equal.
+    static constexpr float UV_TOLERANCE = 0.001f;
+    // Corner cornerA of face a and corner cornerB of face b have equal materials and, in every
+    // UV set that face a uses, coordinates closer than UV_TOLERANCE.
+    static bool sameUVs(Mesh const& mesh, unsigned int a, unsigned int b, unsigned long cornerA,
+                        unsigned long cornerB);
+    // The corner's texture coordinates, in every set the face uses, lie within UV_TOLERANCE of
+    // the interpolation between its neighbours by distance. Coincident neighbours pass.
+    static bool uvsAreLinearInterpolation(Mesh const& mesh, Mesh::Polygon const& face,
+                                          unsigned long corner);
+    // point lies within 0.0008 of the edge's line and no farther than length from either end.
+    static bool vertexIsOnEdge(Vector3<float> const& point, Vector3<float> const& start,
+                               Vector3<float> const& direction, float length);
 };
 
 }  // namespace util

@@ -84,6 +84,26 @@ TEST_F(ToolTest, ErrorsNameTheirCauseAndSetTheExitCode) {
     EXPECT_EQ(readText(mDir.path("out.obj")), "old");
 }
 
+// Two copies of a square whose texture coordinates differ, and a straight corner whose texture
+// coordinate is not interpolated: both survive unless UVs are ignored.
+TEST_F(ToolTest, PassesSpareTexturesUnlessToldToIgnoreThem) {
+    writeText(mDir.path("uv.obj"),
+              "v 0 0 0\nv 1 0 0\nv 2 0 0\nv 2 1 0\nv 0 1 0\nvt 0 0\nvt 0.6 0\nvt 1 0\n"
+              "vt 1 1\nvt 0 1\nf 1/1 2/2 3/3 4/4 5/5\nf 1/1 2/2 3/3 4/4 5/4\n");
+    std::string const passes = " --remove-faces-double --remove-vertices-colinear 0.1";
+    std::vector<nlohmann::json> const spared = jsonLines(run("clean --json uv.obj" + passes).out);
+    ASSERT_EQ(spared.size(), 2u);
+    EXPECT_EQ(spared[0]["pass"], "remove-faces-double");
+    EXPECT_EQ(spared[1]["after"], (nlohmann::json{{"vertices", 5}, {"faces", 2}}));
+    std::vector<nlohmann::json> const ignored =
+        jsonLines(run("clean --json --ignore-uvs uv.obj" + passes).out);
+    ASSERT_EQ(ignored.size(), 2u);
+    EXPECT_EQ(ignored[1]["after"], (nlohmann::json{{"vertices", 4}, {"faces", 1}}));
+    EXPECT_EQ(run("clean uv.obj --remove-faces-double").out.rfind(
+                  "remove-faces-double: 5 vertices, 2 faces -> 5 vertices, 2 faces, ", 0),
+              0u);
+}
+
 // Without an input file both commands use the bundled building, whatever the directory.
 TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
     TempDir elsewhere;
@@ -100,10 +120,11 @@ TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
     ToolRun const clean = runTool("clean --json -o cleaned.obj", elsewhere.path());
     ASSERT_EQ(clean.exitCode, 0) << clean.err;
     std::vector<nlohmann::json> const lines = jsonLines(clean.out);
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0]["before"], (nlohmann::json{{"vertices", 36}, {"faces", 9}}));
     EXPECT_EQ(lines[0]["after"]["vertices"], 35);  // the short roof edge collapsed
     EXPECT_EQ(lines[1]["after"]["faces"], 8);      // the sliver is gone
+    EXPECT_EQ(lines[3]["after"]["vertices"], 30);  // the walls' and the roof's straight corners
     EXPECT_EQ(readObj(elsewhere.path("cleaned.obj")).mesh.counts.size(), 8u);
 }
 

@@ -41,6 +41,15 @@ Pass uvFlagPass(std::string name, std::string help, UVFunction function) {
     return {std::move(name), "", std::move(help), "", std::move(bind)};
 }
 
+Pass flagPass(std::string name, std::string help, Cleanup::MeshData* (*function)(Cleanup::MeshData const&)) {
+    auto bind = [name, function](std::string const&, PassSettings const&) {
+        return PassCall{name, "", [function](Cleanup::MeshData const& data) {
+                            return LibraryRecord(function(data));
+                        }};
+    };
+    return {std::move(name), "", std::move(help), "", std::move(bind)};
+}
+
 Pass angleUVPass(std::string name, std::string help, std::string defaultValue,
                  AngleUVFunction function) {
     auto bind = [name, function](std::string const& value, PassSettings const& settings) {
@@ -63,6 +72,8 @@ std::vector<Pass> const& cleanupPasses() {
                       "0.001", Cleanup::removeFacesZero),
         uvFlagPass("remove-faces-double", "remove faces that repeat another face's corners",
                    Cleanup::removeFacesDouble),
+        flagPass("conform-normals", "wind faces consistently, facing outward",
+                 Cleanup::conformNormals),
         angleUVPass("remove-vertices-colinear",
                     "remove corners within DEGREES of a straight line", "0.01",
                     Cleanup::removeVerticesColinear),

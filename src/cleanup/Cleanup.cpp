@@ -56,6 +56,10 @@ MeshData* removeVerticesColinear(float tolerance, bool checkUVs, MeshData const&
     });
 }
 
+MeshData* conformNormals(MeshData const& data) {
+    return runPass(data, [](util::Mesh& mesh) { mesh.conformNormals(util::Matrix<float>::identity()); });
+}
+
 void freeMeshData(MeshData const* data) {
     if (data == nullptr) return;
     delete[] data->mName;

@@ -64,6 +64,9 @@ TOOLBOX_API MeshData* removeFacesDouble(bool checkUVs, MeshData const& data);
 // Removes corners lying within tolerance degrees of a straight line through their neighbours;
 // with checkUVs, only where that leaves the texturing unchanged.
 TOOLBOX_API MeshData* removeVerticesColinear(float tolerance, bool checkUVs, MeshData const& data);
+// Winds connected faces alike and turns each connected part to face outward (closed) or away
+// from a point below it (open); vertex normals are dropped.
+TOOLBOX_API MeshData* conformNormals(MeshData const& data);
 
 // Releases a record returned by one of the operations above. Null is ignored.
 TOOLBOX_API void freeMeshData(MeshData const* data);

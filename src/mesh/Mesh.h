@@ -200,6 +200,19 @@ public:
                                        boost::dynamic_bitset<>* vertexSelection,
                                        bool keepBorderVertices);
 
+    // What conformNormals would do to the faces.
+    struct OrientationReport {
+        unsigned long turnedFaces = 0;
+        unsigned long components = 0;
+        unsigned long openComponents = 0;  // with an edge that only one face uses
+    };
+    // Winds the faces consistently: faces joined by edges of exactly two faces, and holes with
+    // their face, form a component that takes one winding and is then turned to face away from
+    // a point below it, judged with the positions transformed by m (the mesh is not moved).
+    // Vertex normals are dropped, since turned faces would contradict them.
+    void conformNormals(Matrix<float> const& m);
+    OrientationReport getOrientationReport(Matrix<float> const& m) const;
+
     std::string mName;
     std::vector<Vector3<float>> mVertices;
     std::vector<Vector3<float>> mNormals;

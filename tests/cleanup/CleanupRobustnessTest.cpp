@@ -49,6 +49,7 @@ TEST(CleanupRobustnessTest, HostileRecordsGiveARecordOrNull) {
         freeMeshData(removeFacesZero(threshold, record));
         freeMeshData(removeFacesDouble(round % 2 == 0, record));
         freeMeshData(removeVerticesColinear(threshold * 10.0f, round % 2 == 0, record));
+        freeMeshData(conformNormals(record));
     }
 }
 

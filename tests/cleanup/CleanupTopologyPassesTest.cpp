@@ -76,6 +76,20 @@ TEST(CleanupRemoveVerticesColinearTest, StraightCornerGoesWhereTheTextureAllows)
     EXPECT_EQ(Record(removeVerticesColinear(0.01f, false, b.record()))->mIndexCount, 4);
 }
 
+TEST(CleanupConformNormalsTest, DownwardFaceTurnsUpWithItsTextureCoordinates) {
+    RecordBuilder b;
+    b.coords = {0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1};  // wound to face -y
+    b.addFace({0, 1, 2, 3});
+    b.texCoords = {0, 0, 1, 0, 1, 1, 0, 1};
+    b.tcIndices = b.indices;
+    b.withTexCoords = true;
+    Record const out(conformNormals(b.record()));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{1, 0, 3, 2}));
+    EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), (std::vector<int>{1, 0, 3, 2}));
+    EXPECT_EQ(conformNormals(RecordBuilder().record()), nullptr);
+}
+
 TEST(CleanupTopologyPassesTest, UnusableRecordOrNothingLeftGivesNull) {
     RecordBuilder empty;
     EXPECT_EQ(removeFacesDouble(true, empty.record()), nullptr);

@@ -120,11 +120,11 @@ TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
     ToolRun const clean = runTool("clean --json -o cleaned.obj", elsewhere.path());
     ASSERT_EQ(clean.exitCode, 0) << clean.err;
     std::vector<nlohmann::json> const lines = jsonLines(clean.out);
-    ASSERT_EQ(lines.size(), 4u);
+    ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0]["before"], (nlohmann::json{{"vertices", 36}, {"faces", 9}}));
     EXPECT_EQ(lines[0]["after"]["vertices"], 35);  // the short roof edge collapsed
     EXPECT_EQ(lines[1]["after"]["faces"], 8);      // the sliver is gone
-    EXPECT_EQ(lines[3]["after"]["vertices"], 30);  // the walls' and the roof's straight corners
+    EXPECT_EQ(lines[4]["after"]["vertices"], 30);  // the walls' and the roof's straight corners
     EXPECT_EQ(readObj(elsewhere.path("cleaned.obj")).mesh.counts.size(), 8u);
 }
 

@@ -115,6 +115,7 @@ TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
               "faces: 9 (3 with 3 corners, 4 with 4 corners, 1 with 5 corners, 1 with 6 corners)\n"
               "UV sets: 1 (36 coordinates)\ntexture ranges: 3\n  from face 0: brick.png\n"
               "  from face 6: roof.png\n  from face 7: (untextured)\n"
+              "orientation: 4 faces to turn, 9 components, 9 open\n"  // not welded: all apart
               "bounding box: (0, 0, 0) to (10, 4, 6)\n");
 
     ToolRun const clean = runTool("clean --json -o cleaned.obj", elsewhere.path());

@@ -1,6 +1,9 @@
 #include "MeshSummary.h"
 
 #include <algorithm>
+#include <string>
+
+#include "mesh/Mesh.h"
 
 namespace util::tool {
 namespace {
@@ -12,6 +15,21 @@ void addBox(MeshSummary& summary, Cleanup::MeshData const& data) {
             summary.boxMax[axis] = i == 0 ? value : std::max(summary.boxMax[axis], value);
         }
     }
+}
+
+// What the orientation pass would turn, judged on the mesh the library builds from the record.
+void addOrientation(MeshSummary& summary, Cleanup::MeshData const& data) {
+    if (summary.vertexCount == 0 || summary.faceCount == 0) return;
+    std::string message;
+    util::Mesh mesh(data.mName, data.mVCCount, data.mVertexCoords, data.mIndexCount, data.mIndices,
+                    data.mCountCount, data.mCounts, data.mHoles, data.mHolesCount, nullptr, nullptr,
+                    &message);
+    unsigned long entries = 0, holes = 0, inverted = 0;
+    mesh.cleanupHoles(entries, holes, inverted, true, true);
+    util::Mesh::OrientationReport const report = mesh.getOrientationReport(util::Matrix<float>());
+    summary.facesToTurn = report.turnedFaces;
+    summary.components = report.components;
+    summary.openComponents = report.openComponents;
 }
 
 void printPoint(std::ostream& out, std::array<float, 3> const& point) {
@@ -36,6 +54,7 @@ MeshSummary summarize(Cleanup::MeshData const& data) {
         summary.textureRanges.push_back({start, texture});
     }
     if (summary.vertexCount > 0) addBox(summary, data);
+    addOrientation(summary, data);
     return summary;
 }
 
@@ -55,6 +74,8 @@ void printSummary(std::ostream& out, MeshSummary const& summary) {
     for (MeshSummary::TextureRange const& range : summary.textureRanges)
         out << "  from face " << range.startFace << ": "
             << (range.texture ? *range.texture : "(untextured)") << '\n';
+    out << "orientation: " << summary.facesToTurn << " faces to turn, " << summary.components
+        << " components, " << summary.openComponents << " open\n";
     out << "bounding box: ";
     if (summary.vertexCount == 0) {
         out << "empty\n";

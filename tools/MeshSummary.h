@@ -26,6 +26,9 @@ struct MeshSummary {
     std::vector<TextureRange> textureRanges;
     std::array<float, 3> boxMin{};  // both zero without vertices
     std::array<float, 3> boxMax{};
+    std::size_t facesToTurn = 0;  // by the orientation pass
+    std::size_t components = 0;   // faces joined by edges of two faces
+    std::size_t openComponents = 0;
 };
 
 MeshSummary summarize(Cleanup::MeshData const& data);

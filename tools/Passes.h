@@ -17,14 +17,19 @@ struct PassCall {
     std::function<LibraryRecord(Cleanup::MeshData const&)> run;
 };
 
-// A cleanup pass offered as `--<name> <VALUE>`. bind throws std::invalid_argument with a
-// message for a value the pass cannot take.
+// What applies to every pass of a run.
+struct PassSettings {
+    bool checkUVs = true;  // passes that can spare a texture do so unless told otherwise
+};
+
+// A cleanup pass offered as `--<name> <VALUE>`, or as `--<name>` when valueName is empty. bind
+// throws std::invalid_argument with a message for a value the pass cannot take.
 struct Pass {
     std::string name;
     std::string valueName;
     std::string help;
     std::string defaultValue;  // used when a run names no pass
-    std::function<PassCall(std::string const& value)> bind;
+    std::function<PassCall(std::string const& value, PassSettings const& settings)> bind;
 };
 
 // The passes in the order that a run naming none applies them.

@@ -24,6 +24,7 @@ struct CleanOptions {
     std::string output;  // empty: report only
     bool json = false;
     bool quiet = false;
+    bool ignoreUVs = false;
 };
 
 struct Counts {
@@ -75,8 +76,8 @@ void reportPass(CleanOptions const& options, PassCall const& call, Counts before
         std::cout << line.dump() << std::endl;
         return;
     }
-    std::cout << call.name << ' ' << call.value << ": " << before.vertices << " vertices, "
-              << before.faces << " faces -> ";
+    std::cout << call.name << (call.value.empty() ? "" : " " + call.value) << ": "
+              << before.vertices << " vertices, " << before.faces << " faces -> ";
     if (after) {
         Counts const counts = countsOf(*after);
         std::cout << counts.vertices << " vertices, " << counts.faces << " faces";
@@ -122,7 +123,7 @@ CLI::Validator passValueValidator(Pass const& pass) {
     return CLI::Validator(
         [&pass](std::string& value) {
             try {
-                pass.bind(value);
+                pass.bind(value, PassSettings());
                 return std::string();
             } catch (std::invalid_argument const& e) {
                 return std::string(e.what());
@@ -134,16 +135,21 @@ CLI::Validator passValueValidator(Pass const& pass) {
 // Passes run in command-line order, a pass named twice runs twice; naming none runs them all
 // with their defaults.
 std::vector<PassCall> passCalls(std::map<CLI::Option const*, Pass const*> const& options,
-                                std::vector<CLI::Option*> const& parseOrder) {
+                                std::vector<CLI::Option*> const& parseOrder,
+                                PassSettings const& settings) {
     std::vector<PassCall> calls;
     std::map<CLI::Option const*, std::size_t> used;
     for (CLI::Option const* option : parseOrder) {
         auto const pass = options.find(option);
         if (pass == options.end()) continue;
-        calls.push_back(pass->second->bind(option->results().at(used[option]++)));
+        Pass const& chosen = *pass->second;
+        std::string const value =
+            chosen.valueName.empty() ? "" : option->results().at(used[option]++);
+        calls.push_back(chosen.bind(value, settings));
     }
     if (calls.empty())
-        for (Pass const& pass : cleanupPasses()) calls.push_back(pass.bind(pass.defaultValue));
+        for (Pass const& pass : cleanupPasses())
+            calls.push_back(pass.bind(pass.defaultValue, settings));
     return calls;
 }
 
@@ -163,7 +169,13 @@ int run(int argc, char** argv) {
     clean->add_flag("--json", cleanOptions.json, "print one JSON object per pass");
     clean->add_flag("-q,--quiet", cleanOptions.quiet, "print nothing but errors");
     std::map<CLI::Option const*, Pass const*> passOptions;
+    clean->add_flag("--ignore-uvs", cleanOptions.ignoreUVs,
+                    "let passes change texturing: merge across textures and UV seams");
     for (Pass const& pass : cleanupPasses()) {
+        if (pass.valueName.empty()) {
+            passOptions[clean->add_flag("--" + pass.name, pass.help)] = &pass;
+            continue;
+        }
         CLI::Option* const option =
             clean->add_option("--" + pass.name)
                 ->description(pass.help + " (default " + pass.defaultValue + ")")
@@ -193,7 +205,9 @@ int run(int argc, char** argv) {
     if (info->parsed()) return runInfo(infoInput);
     if (pick->parsed()) return runPick(pickOptions);
     if (snap->parsed()) return runSnap(snapOptions);
-    return runClean(cleanOptions, passCalls(passOptions, clean->parse_order()));
+    PassSettings settings;
+    settings.checkUVs = !cleanOptions.ignoreUVs;
+    return runClean(cleanOptions, passCalls(passOptions, clean->parse_order(), settings));
 }
 }  // namespace
 }  // namespace util::tool

@@ -56,6 +56,22 @@ MeshData* removeEdgesCoplanar(float tolerance, bool checkUVs, MeshData const& da
     });
 }
 
+MeshData* removeFacesDouble(bool checkUVs, MeshData const& data) {
+    return runPass(data, [checkUVs](util::Mesh& mesh) {
+        mesh.removeFacesDouble(util::Mesh::RFD_ANY_ORIENTATION, checkUVs, nullptr);
+    });
+}
+
+MeshData* removeVerticesColinear(float tolerance, bool checkUVs, MeshData const& data) {
+    return runPass(data, [tolerance, checkUVs](util::Mesh& mesh) {
+        mesh.removeColinearPoints(tolerance, checkUVs, nullptr, false);
+    });
+}
+
+MeshData* conformNormals(MeshData const& data) {
+    return runPass(data, [](util::Mesh& mesh) { mesh.conformNormals(util::Matrix<float>::identity()); });
+}
+
 void freeMeshData(MeshData const* data) {
     if (data == nullptr) return;
     delete[] data->mName;

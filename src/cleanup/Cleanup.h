@@ -66,6 +66,15 @@ TOOLBOX_API MeshData* mergeVertices(float tolerance, MeshData const& data);
 // degrees, merging triangulated regions back into polygons with holes; with checkUVs, edges
 // where materials or texture coordinates differ stay.
 TOOLBOX_API MeshData* removeEdgesCoplanar(float tolerance, bool checkUVs, MeshData const& data);
+// Removes faces that repeat another face's corner cycle in either direction, keeping the first;
+// with checkUVs, only copies that also agree in texture and texture coordinates.
+TOOLBOX_API MeshData* removeFacesDouble(bool checkUVs, MeshData const& data);
+// Removes corners lying within tolerance degrees of a straight line through their neighbours;
+// with checkUVs, only where that leaves the texturing unchanged.
+TOOLBOX_API MeshData* removeVerticesColinear(float tolerance, bool checkUVs, MeshData const& data);
+// Winds connected faces alike and turns each connected part to face outward (closed) or away
+// from a point below it (open); vertex normals are dropped.
+TOOLBOX_API MeshData* conformNormals(MeshData const& data);
 
 // Releases a record returned by one of the operations above. Null is ignored.
 TOOLBOX_API void freeMeshData(MeshData const* data);

@@ -210,6 +210,32 @@ public:
     // nudged into its hole; vertexFlags (when given) grows with the copies, which take the bit
     // of their original.
     void detachSharedHoleVertices(boost::dynamic_bitset<>* vertexFlags);
+    // Removes faces over the same cyclic vertex sequence as an earlier face (indices only, not
+    // positions), with the holes of every removed face; RFD_BOTH_OPPOSITE removes both faces of
+    // an opposite pair, other modes the later copy. With compareUVs, copies must also agree in
+    // material and in every UV set within 0.001. Returns the number of faces removed.
+    unsigned long removeFacesDouble(RemoveFacesDoubleMode mode, bool compareUVs,
+                                    boost::dynamic_bitset<>* vertexSelection);
+    // Removes corners whose edges meet at tolerance degrees or less short of 180. A vertex
+    // joined to more than two others is never removed; with checkUVs, neither is one whose
+    // texture coordinates are not interpolated along its edges, in any face sharing them.
+    // Returns the number of corners removed or faces emptied.
+    unsigned long removeColinearPoints(float tolerance, bool checkUVs,
+                                       boost::dynamic_bitset<>* vertexSelection,
+                                       bool keepBorderVertices);
+
+    // What conformNormals would do to the faces.
+    struct OrientationReport {
+        unsigned long turnedFaces = 0;
+        unsigned long components = 0;
+        unsigned long openComponents = 0;  // with an edge that only one face uses
+    };
+    // Winds the faces consistently: faces joined by edges of exactly two faces, and holes with
+    // their face, form a component that takes one winding and is then turned to face away from
+    // a point below it, judged with the positions transformed by m (the mesh is not moved).
+    // Vertex normals are dropped, since turned faces would contradict them.
+    void conformNormals(Matrix<float> const& m);
+    OrientationReport getOrientationReport(Matrix<float> const& m) const;
 
     std::string mName;
     std::vector<Vector3<float>> mVertices;

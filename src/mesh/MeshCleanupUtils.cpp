@@ -252,8 +252,6 @@ void MeshCleanupUtils::simpleRemoveEmptyFaces(std::vector<Mesh::Polygon>& faces)
 
 namespace util {
 namespace {
-constexpr float SAME_UV_DISTANCE = 0.001f;
-
 long findCorner(std::vector<unsigned int> const& corners, unsigned long vertex) {
     auto const it = std::find(corners.begin(), corners.end(), vertex);
     return it == corners.end() ? -1 : static_cast<long>(it - corners.begin());
@@ -348,26 +346,63 @@ void MeshCleanupUtils::mergeFacesWithSharedEdge(std::vector<Vector3<float>> cons
     b.clearIndices();
 }
 
+namespace {
+// Null when the face has no usable entry there: a corner or coordinate index out of range never
+// matches anything.
+MeshBase::TexCoord const* texCoordAt(Mesh const& mesh, Mesh::Polygon const& face, unsigned int set,
+                                     std::size_t corner) {
+    std::vector<unsigned int> const& list = face.uvIndices[set];
+    if (corner >= list.size() || list[corner] >= mesh.mTexCoords[set].size()) return nullptr;
+    return &mesh.mTexCoords[set][list[corner]];
+}
+
+float uvDistance(float du, float dv) { return std::sqrt(du * du + dv * dv); }
+}  // namespace
+
 bool MeshCleanupUtils::sameUVs(Mesh const& mesh, unsigned int a, unsigned int b,
                                unsigned long cornerA, unsigned long cornerB) {
     if (mesh.getFaceMaterial(a) != mesh.getFaceMaterial(b)) return false;
     Mesh::Polygon const& faceA = mesh.mFaces[a];
     Mesh::Polygon const& faceB = mesh.mFaces[b];
     for (unsigned int s = 0; s < Mesh::UV_SET_COUNT; ++s) {
-        std::vector<unsigned int> const& listA = faceA.uvIndices[s];
-        if (listA.empty()) continue;
-        std::vector<unsigned int> const& listB = faceB.uvIndices[s];
-        std::vector<Mesh::TexCoord> const& coords = mesh.mTexCoords[s];
-        if (cornerA >= listA.size() || cornerB >= listB.size() || listA[cornerA] >= coords.size() ||
-            listB[cornerB] >= coords.size())
-            return false;
-        Mesh::TexCoord const& ta = coords[listA[cornerA]];
-        Mesh::TexCoord const& tb = coords[listB[cornerB]];
-        float const du = ta.u - tb.u;
-        float const dv = ta.v - tb.v;
-        if (std::sqrt(du * du + dv * dv) >= SAME_UV_DISTANCE) return false;
+        if (faceA.uvIndices[s].empty()) continue;
+        MeshBase::TexCoord const* uvA = texCoordAt(mesh, faceA, s, cornerA);
+        MeshBase::TexCoord const* uvB = texCoordAt(mesh, faceB, s, cornerB);
+        if (uvA == nullptr || uvB == nullptr) return false;
+        if (uvDistance(uvA->u - uvB->u, uvA->v - uvB->v) >= UV_TOLERANCE) return false;
     }
     return true;
+}
+
+bool MeshCleanupUtils::uvsAreLinearInterpolation(Mesh const& mesh, Mesh::Polygon const& face,
+                                                 unsigned long corner) {
+    std::vector<unsigned int> const& c = face.vertexIndices;
+    std::size_t const n = c.size();
+    std::size_t const prev = (corner + n - 1) % n;
+    std::size_t const next = (corner + 1) % n;
+    float const d1 = (mesh.mVertices[c[corner]] - mesh.mVertices[c[prev]]).length();
+    float const d2 = (mesh.mVertices[c[next]] - mesh.mVertices[c[corner]]).length();
+    float const s = d1 + d2;
+    for (unsigned int set = 0; set < Mesh::UV_SET_COUNT; ++set) {
+        if (face.uvIndices[set].empty()) continue;
+        MeshBase::TexCoord const* p = texCoordAt(mesh, face, set, prev);
+        MeshBase::TexCoord const* m = texCoordAt(mesh, face, set, corner);
+        MeshBase::TexCoord const* q = texCoordAt(mesh, face, set, next);
+        if (p == nullptr || m == nullptr || q == nullptr) return false;
+        float const u = p->u * ((s - d1) / s) + q->u * ((s - d2) / s);
+        float const v = p->v * ((s - d1) / s) + q->v * ((s - d2) / s);
+        // A NaN expectation (coincident neighbours) compares false and so passes.
+        if (uvDistance(m->u - u, m->v - v) >= UV_TOLERANCE) return false;
+    }
+    return true;
+}
+
+bool MeshCleanupUtils::vertexIsOnEdge(Vector3<float> const& point, Vector3<float> const& start,
+                                      Vector3<float> const& direction, float length) {
+    Vector3<float> const toPoint = point - start;
+    Vector3<float> const offLine = toPoint - direction * toPoint.dot(direction);
+    return offLine.length() <= 0.0008f && toPoint.length() <= length &&
+           (point - (start + direction * length)).length() <= length;
 }
 
 }  // namespace util

@@ -51,10 +51,19 @@ public:
     static void mergeFacesWithSharedEdge(std::vector<Vector3<float>> const& vertices,
                                          Mesh::Polygon& a, Mesh::Polygon& b,
                                          unsigned long sharedVertex);
-    // Faces a and b have the same material and, in every UV set that face a uses, texture
-    // coordinates closer than 0.001 at the given corners. False when b lacks a set that a uses.
+    // Texture coordinates closer than this count as equal.
+    static constexpr float UV_TOLERANCE = 0.001f;
+    // Corner cornerA of face a and corner cornerB of face b have equal materials and, in every
+    // UV set that face a uses, coordinates closer than UV_TOLERANCE.
     static bool sameUVs(Mesh const& mesh, unsigned int a, unsigned int b, unsigned long cornerA,
                         unsigned long cornerB);
+    // The corner's texture coordinates, in every set the face uses, lie within UV_TOLERANCE of
+    // the interpolation between its neighbours by distance. Coincident neighbours pass.
+    static bool uvsAreLinearInterpolation(Mesh const& mesh, Mesh::Polygon const& face,
+                                          unsigned long corner);
+    // point lies within 0.0008 of the edge's line and no farther than length from either end.
+    static bool vertexIsOnEdge(Vector3<float> const& point, Vector3<float> const& start,
+                               Vector3<float> const& direction, float length);
 };
 
 }  // namespace util

@@ -47,6 +47,9 @@ TEST(CleanupRobustnessTest, HostileRecordsGiveARecordOrNull) {
         float const threshold = pick(2) == 0 ? 0.5f : 1e-3f;
         freeMeshData(removeEdgesZero(threshold, record));
         freeMeshData(removeFacesZero(threshold, record));
+        freeMeshData(removeFacesDouble(round % 2 == 0, record));
+        freeMeshData(removeVerticesColinear(threshold * 10.0f, round % 2 == 0, record));
+        freeMeshData(conformNormals(record));
     }
 }
 

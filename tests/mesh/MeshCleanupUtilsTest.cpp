@@ -107,3 +107,47 @@ TEST_F(MeshCleanupUtilsExtractLoopsTest, DoubledBackSpikeIsDropped) {
 
 }  // namespace
 }  // namespace util
+
+namespace util {
+namespace {
+
+using test::V3;
+
+// Corner 1 of a face along the x axis, its neighbours 1 and 3 away; the interpolated u is 0.25.
+class UVInterpolationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mMesh = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(4, 0, 0), V3(0, 2, 0)}, {{0, 1, 2, 3}});
+        mMesh.mTexCoords[2] = {{0, 0}, {0.25f, 0}, {1, 0}, {0, 1}};
+        mMesh.mFaces[0].uvIndices[2] = {0, 1, 2, 3};
+    }
+    Mesh mMesh{"uv"};
+};
+
+TEST_F(UVInterpolationTest, CornerWithinTheToleranceOfTheInterpolationPasses) {
+    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
+    mMesh.mTexCoords[2][1].v = 0.0009f;
+    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
+    mMesh.mTexCoords[2][1].v = 0.0011f;
+    EXPECT_FALSE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
+    mMesh.mTexCoords[2][1] = {0.5f, 0};  // the middle by coordinates, not by distance
+    EXPECT_FALSE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
+}
+
+TEST_F(UVInterpolationTest, CoincidentNeighboursGiveNoExpectationAndPass) {
+    mMesh.mVertices = {V3(1, 0, 0), V3(1, 0, 0), V3(1, 0, 0), V3(0, 2, 0)};
+    mMesh.mTexCoords[2][1] = {7, 7};
+    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
+}
+
+TEST(MeshCleanupUtilsVertexIsOnEdgeTest, PointMustBeNearTheLineAndWithinTheSegment) {
+    V3 const start(1, 1, 1), direction(1, 0, 0);
+    EXPECT_TRUE(MeshCleanupUtils::vertexIsOnEdge(V3(2, 1.0007f, 1), start, direction, 2));
+    EXPECT_FALSE(MeshCleanupUtils::vertexIsOnEdge(V3(2, 1.001f, 1), start, direction, 2));
+    EXPECT_TRUE(MeshCleanupUtils::vertexIsOnEdge(V3(3, 1, 1), start, direction, 2));
+    EXPECT_FALSE(MeshCleanupUtils::vertexIsOnEdge(V3(3.01f, 1, 1), start, direction, 2));
+    EXPECT_FALSE(MeshCleanupUtils::vertexIsOnEdge(V3(0.99f, 1, 1), start, direction, 2));
+}
+
+}  // namespace
+}  // namespace util

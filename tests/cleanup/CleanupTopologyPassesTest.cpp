@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cleanup/Cleanup.h"
+#include "support/MeshBuilders.h"
+
+namespace Cleanup {
+namespace {
+
+using util::test::Record;
+using util::test::RecordBuilder;
+using util::test::values;
+
+char BRICK[] = "brick.png";
+char ROOF[] = "roof.png";
+
+// Face 0 (brick) encircles hole 1; face 2 (roof) repeats face 0 backwards; face 3 is a line
+// that the conversion drops. Every corner has its own texture coordinate, equal to its position.
+RecordBuilder doubledRecord() {
+    RecordBuilder b;
+    b.addSquare(0, 0, 10, 10);
+    b.addSquare(2, 2, 4, 4, true);
+    b.addFace({3, 2, 1, 0});
+    b.addFace({0, 1});
+    for (std::size_t v = 0; v < b.coords.size(); v += 3)
+        b.texCoords.insert(b.texCoords.end(), {b.coords[v], b.coords[v + 1]});
+    b.tcIndices = b.indices;
+    b.withTexCoords = true;
+    b.textures = {BRICK, ROOF};
+    b.startFaces = {0, 2};
+    b.withStartFaces = true;
+    b.holes = {0, 1, util::Mesh::HOLES_END};
+    return b;
+}
+
+TEST(CleanupRemoveFacesDoubleTest, CopyGoesOnlyWhenItsTextureDoesNotCount) {
+    RecordBuilder b = doubledRecord();
+    MeshData const input = b.record();
+    Record const kept(removeFacesDouble(true, input));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->mCountCount, 3);
+    EXPECT_EQ(kept->mTexturesCount, 2);
+
+    Record const out(removeFacesDouble(false, input));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(values(out->mCounts, out->mCountCount), (std::vector<int>{4, 4}));
+    EXPECT_EQ(values(out->mHoles, out->mHolesCount),
+              (std::vector<unsigned int>{0, 1, util::Mesh::HOLES_END}));
+    ASSERT_EQ(out->mTexturesCount, 1);  // the roof range went with its only face
+    EXPECT_EQ(std::string(out->mTextures[0]), "brick.png");
+    EXPECT_EQ(values(out->mTexCoords, out->mTCCount).size(), 16u);
+    EXPECT_EQ(std::string(out->mConversionMessage),
+              "Constructing Mesh from array : 1 illegal faces (<3 vertices) were ignored.");
+    // The caller's record is only read.
+    EXPECT_EQ(values(input.mIndices, input.mIndexCount), doubledRecord().indices);
+    EXPECT_EQ(input.mCountCount, 4);
+}
+
+TEST(CleanupRemoveVerticesColinearTest, StraightCornerGoesWhereTheTextureAllows) {
+    RecordBuilder b;
+    b.coords = {0, 0, 0, 1, 0, 0, 2, 0, 0, 2, 1, 0, 0, 1, 0};
+    b.addFace({0, 1, 2, 3, 4});
+    b.texCoords = {0, 0, 0.5f, 0, 1, 0, 1, 1, 0, 1};
+    b.tcIndices = b.indices;
+    b.withTexCoords = true;
+    Record const out(removeVerticesColinear(0.01f, true, b.record()));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), (std::vector<int>{0, 2, 3, 4}));
+    EXPECT_EQ(out->mVCCount, 12);
+
+    b.texCoords[2] = 0.6f;  // no longer interpolated: only the flag decides
+    EXPECT_EQ(Record(removeVerticesColinear(0.01f, true, b.record()))->mIndexCount, 5);
+    EXPECT_EQ(Record(removeVerticesColinear(0.01f, false, b.record()))->mIndexCount, 4);
+}
+
+TEST(CleanupConformNormalsTest, DownwardFaceTurnsUpWithItsTextureCoordinates) {
+    RecordBuilder b;
+    b.coords = {0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1};  // wound to face -y
+    b.addFace({0, 1, 2, 3});
+    b.texCoords = {0, 0, 1, 0, 1, 1, 0, 1};
+    b.tcIndices = b.indices;
+    b.withTexCoords = true;
+    Record const out(conformNormals(b.record()));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{1, 0, 3, 2}));
+    EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), (std::vector<int>{1, 0, 3, 2}));
+    EXPECT_EQ(conformNormals(RecordBuilder().record()), nullptr);
+}
+
+TEST(CleanupTopologyPassesTest, UnusableRecordOrNothingLeftGivesNull) {
+    RecordBuilder empty;
+    EXPECT_EQ(removeFacesDouble(true, empty.record()), nullptr);
+    EXPECT_EQ(removeVerticesColinear(1.0f, true, empty.record()), nullptr);
+    RecordBuilder line;
+    line.coords = {0, 0, 0, 1, 0, 0, 2, 0, 0};
+    line.addFace({0, 1, 2});  // one straight corner: the triangle is emptied
+    EXPECT_EQ(removeVerticesColinear(0.01f, false, line.record()), nullptr);
+}
+
+}  // namespace
+}  // namespace Cleanup

@@ -74,7 +74,7 @@ void CheckedRecord::warnLostUVs(std::string const& format,
                                 std::vector<std::string>& warnings) const {
     if (mHasUVs)
         warnings.push_back(mPath + ": " + format +
-                           " keeps no texture coordinates here; they were left out");
+                           " keeps no texture coordinates; they were left out");
 }
 
 }  // namespace util::tool

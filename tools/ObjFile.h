@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "CheckedRecord.h"
 #include "InputFile.h"
 #include "MeshRecord.h"
 #include "cleanup/Cleanup.h"
@@ -30,6 +31,9 @@ ObjContents parseObj(InputFile& input, std::string const* mtlDirectory);
 // the same stem and one material per range next to it. Both are written aside and renamed into
 // place, so a failure never leaves a half-written file.
 void writeObj(Cleanup::MeshData const& data, std::string const& path);
+// The OBJ text alone; its `usemtl` lines name materials of the MTL file mtlName.
+std::string objText(CheckedRecord const& record, std::string const& mtlName);
+
 void writeObjFile(Cleanup::MeshData const& data, std::string const& path,
                   ProgressCallback const& progress);
 

@@ -75,8 +75,8 @@ std::string mtlText(std::vector<TextureRange> const& ranges) {
     return out;
 }
 
-std::string objText(CheckedRecord const& record, std::vector<TextureRange> const& ranges,
-                    std::string const& mtlName, ProgressCallback const& progress) {
+std::string rangedObjText(CheckedRecord const& record, std::vector<TextureRange> const& ranges,
+                          std::string const& mtlName, ProgressCallback const& progress) {
     Cleanup::MeshData const& data = record.data();
     std::string out;
     if (!ranges.empty()) out += "mtllib " + mtlName + '\n';
@@ -88,6 +88,10 @@ std::string objText(CheckedRecord const& record, std::vector<TextureRange> const
 }
 }  // namespace
 
+std::string objText(CheckedRecord const& record, std::string const& mtlName) {
+    return rangedObjText(record, textureRanges(record.data()), mtlName, {});
+}
+
 void writeObj(Cleanup::MeshData const& data, std::string const& path) {
     writeObjFile(data, path, {});
 }
@@ -98,7 +102,7 @@ void writeObjFile(Cleanup::MeshData const& data, std::string const& path,
     std::vector<TextureRange> const ranges = textureRanges(data);
     std::string const mtlPath = mtlPathFor(path);
     std::string const obj =
-        objText(record, ranges, std::filesystem::path(mtlPath).filename().string(), progress);
+        rangedObjText(record, ranges, std::filesystem::path(mtlPath).filename().string(), progress);
     if (ranges.empty()) {
         writeFilesAtomically({{path, obj}});
         return;

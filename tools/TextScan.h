@@ -36,7 +36,7 @@ public:
     bool atEnd() const { return rest().empty(); }
 
     static bool isSpace(char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
     }
 
 private:

@@ -9,7 +9,7 @@ packages=(
     libboost-locale1.74-dev libboost-atomic1.74-dev
     libglu1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libtinyobjloader-dev libcli11-dev nlohmann-json3-dev
+    libcli11-dev nlohmann-json3-dev
     clang libclang-rt-14-dev
     pybind11-dev python3-dev python3-numpy python3-pytest
 )

@@ -42,7 +42,7 @@ MeshRecord makeBuildingMesh() {
     b.startRange("brick.png");
     b.face(X, Y, {{0, 0, 6}, {10, 0, 6}, {10, 4, 6}});  // front wall, two triangles
     b.face(X, Y, {{0, 0, 6}, {10, 4, 6}, {0, 4, 6}});
-    b.face(X, Y, {{0, 0, 6}, {5, 0.00001f, 6}, {10, 0, 6}});                     // sliver
+    b.face(X, Y, {{0, 0, 6}, {5, 0, 6}, {10, 0, 6}});                            // sliver
     b.face(Z, Y, {{10, 0, 6}, {10, 0, 0}, {10, 4, 0}, {10, 4, 3}, {10, 4, 6}});  // right wall
     b.face(X, Y, {{10, 4, 0}, {0, 4, 0}, {0, 0, 0}, {10, 0, 0}});  // back wall, wound inwards
     b.face(Z, Y, {{0, 0, 0}, {0, 0, 6}, {0, 4, 6}, {0, 4, 0}});    // left wall

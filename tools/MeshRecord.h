@@ -28,6 +28,13 @@ private:
     std::vector<char*> mTextureNames;  // the char** that view() hands out
 };
 
+// A record read from a file, with what the file got away with (a missing MTL file, an unknown
+// material).
+struct MeshContents {
+    MeshRecord mesh;
+    std::vector<std::string> warnings;
+};
+
 // A record returned by the library; released with Cleanup::freeMeshData.
 struct LibraryRecordDeleter {
     void operator()(Cleanup::MeshData const* record) const { Cleanup::freeMeshData(record); }

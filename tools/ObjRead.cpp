@@ -1,98 +1,99 @@
-#include <fcntl.h>
-#include <tiny_obj_loader.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <sstream>
+#include <climits>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
 #include <stdexcept>
-#include <string_view>
 
+#include "MeshFile.h"
 #include "ObjFile.h"
+#include "TextScan.h"
 
 namespace util::tool {
 namespace {
-// tinyobjloader stores a face's corner count in an unsigned char.
-constexpr std::size_t MAX_FACE_CORNERS = 255;
+enum Kind { VERTEX, TEXCOORD, NORMAL };
+constexpr std::array<char const*, 3> KIND_NAMES{"vertex", "texture coordinate", "normal"};
+constexpr int NO_TEXCOORD = -1;
 
-std::string readFile(std::string const& path) {
-    int const fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
-    std::string contents;
-    char buffer[65536];
+using MaterialTextures = std::map<std::string, std::optional<std::string>, std::less<>>;
+
+// map_Kd [-option arguments...] file: the options and how many arguments each takes.
+std::size_t textureOptionArguments(std::string_view option) {
+    static std::map<std::string_view, std::size_t> const ARGUMENTS{
+        {"-blendu", 1},  {"-blendv", 1}, {"-bm", 1}, {"-boost", 1}, {"-cc", 1}, {"-clamp", 1},
+        {"-imfchan", 1}, {"-mm", 2},     {"-o", 3},  {"-s", 3},     {"-t", 3},  {"-texres", 1}};
+    auto const found = ARGUMENTS.find(option);
+    return found == ARGUMENTS.end() ? 0 : found->second;
+}
+
+std::string_view textureFile(TextScan scan) {
     for (;;) {
-        ssize_t const n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            int const error = errno;
-            ::close(fd);
-            throw std::runtime_error("cannot read " + path + ": " + std::strerror(error));
+        std::string_view const rest = scan.rest();
+        std::string_view const token = scan.next();
+        std::size_t const arguments = textureOptionArguments(token);
+        if (arguments == 0) return rest;  // the file name may hold spaces
+        // -o, -s and -t take one to three numbers.
+        for (std::size_t k = 0; k < arguments; ++k) {
+            TextScan lookahead = scan;
+            double number = 0;
+            if (k > 0 && !parseNumber(lookahead.next(), number)) break;
+            scan.next();
         }
-        if (n == 0) break;
-        contents.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return contents;
 }
 
-std::vector<std::string_view> splitTokens(std::string_view line) {
-    std::vector<std::string_view> tokens;
-    std::size_t start = line.find_first_not_of(" \t");
-    while (start != std::string_view::npos) {
-        std::size_t const end = line.find_first_of(" \t", start);
-        tokens.push_back(line.substr(start, end == std::string_view::npos ? end : end - start));
-        start = line.find_first_not_of(" \t", end);
+void readMtl(std::string const& path, MaterialTextures& materials) {
+    InputFile input(path);
+    std::string current;
+    std::string_view line;
+    while (input.readLine(line)) {
+        TextScan scan(line);
+        std::string_view const keyword = scan.next();
+        if (keyword == "newmtl") {
+            current = std::string(scan.rest());
+            materials.emplace(current, std::nullopt);
+        } else if (keyword == "map_Kd" && materials.count(current) > 0) {
+            std::string_view const file = textureFile(scan);
+            if (!file.empty()) materials[current] = std::string(file);
+        }
     }
-    return tokens;
 }
 
-bool isFiniteNumber(std::string_view token) {
-    std::string const text(token);
-    char* end = nullptr;
-    double const value = std::strtod(text.c_str(), &end);
-    return !text.empty() && end == text.c_str() + text.size() && std::isfinite(value);
-}
-
-bool parseIndex(std::string_view token, long& index) {
-    std::string const text(token);
-    char* end = nullptr;
-    errno = 0;
-    index = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && end == text.c_str() + text.size() && errno == 0 && index != 0;
-}
-
-// Rejects what tinyobjloader would accept silently or with a warning that has no line number:
-// non-numeric coordinates, face indices out of range, faces it cannot hold. It only checks; the
-// parsing is left to tinyobjloader.
-class ObjSyntaxCheck {
+class ObjParser {
 public:
-    explicit ObjSyntaxCheck(std::string const& path) : mPath(path) {}
+    ObjParser(InputFile& input, std::string const* mtlDirectory)
+        : mInput(input), mMtlDirectory(mtlDirectory) {}
 
-    void checkLine(std::size_t number, std::string_view line) {
-        line = line.substr(0, line.find('#'));
-        std::vector<std::string_view> const tokens = splitTokens(line);
-        if (tokens.empty()) return;
-        std::string_view const keyword = tokens[0];
-        if (keyword == "v") checkNumbers(number, tokens, 3, 7, VERTEX);
-        if (keyword == "vt") checkNumbers(number, tokens, 1, 3, TEXCOORD);
-        if (keyword == "vn") checkNumbers(number, tokens, 3, 3, NORMAL);
-        if (keyword == "f") checkFace(number, tokens);
-    }
-
-    // Indices may refer to elements defined further down, so they are checked at the end.
-    void finish() const {
-        for (ForwardReference const& reference : mForwardReferences)
-            if (reference.index > mCounts[reference.kind])
-                fail(reference.line, outOfRange(reference.corner, reference.kind));
+    ObjContents parse() {
+        mInput.expectText();
+        std::string joined;  // a line continued with a backslash
+        std::string_view line;
+        while (mInput.readLine(line)) {
+            if (!line.empty() && line.back() == '\\') {
+                joined.assign(line.data(), line.size() - 1);
+                while (!joined.empty() && joined.back() == '\\' && mInput.readLine(line)) {
+                    joined.pop_back();
+                    joined += ' ';
+                    joined.append(line.data(), line.size());
+                }
+                if (!joined.empty() && joined.back() == '\\') joined.pop_back();
+                mLine = mInput.lineNumber();
+                parseLine(joined);
+                continue;
+            }
+            mLine = mInput.lineNumber();
+            parseLine(line);
+        }
+        checkForwardReferences();
+        if (mContents.mesh.counts.empty()) throw noFaces();
+        finishTexCoords();
+        finishMaterials();
+        mContents.mesh.name = mObjectName.empty() ? mGroupName : mObjectName;
+        return std::move(mContents);
     }
 
 private:
-    enum Kind { VERTEX, TEXCOORD, NORMAL };
-    static constexpr std::array<char const*, 3> KIND_NAMES{"vertex", "texture coordinate",
-                                                           "normal"};
     struct ForwardReference {
         long index;
         Kind kind;
@@ -100,59 +101,96 @@ private:
         std::string corner;
     };
 
-    [[noreturn]] void fail(std::size_t line, std::string const& message) const {
-        throw std::runtime_error(mPath + ":" + std::to_string(line) + ": " + message);
+    [[noreturn]] void fail(std::string const& message) const { failAt(mLine, message); }
+    [[noreturn]] void failAt(std::size_t line, std::string const& message) const {
+        throw std::runtime_error(mInput.name() + ":" + std::to_string(line) + ": " + message);
     }
 
-    std::string outOfRange(std::string_view corner, Kind kind) const {
-        return "face corner '" + std::string(corner) + "' refers to a " + KIND_NAMES[kind] +
-               " that does not exist (the file has " + std::to_string(mCounts[kind]) + ")";
+    void parseLine(std::string_view line) {
+        std::size_t const comment = line.find('#');
+        if (comment != std::string_view::npos) line = line.substr(0, comment);
+        TextScan scan(line);
+        std::string_view const keyword = scan.next();
+        if (keyword.empty()) return;
+        if (keyword == "v") {
+            parseNumbers(scan, keyword, 3, 7, mContents.mesh.vertexCoords, 3, VERTEX);
+        } else if (keyword == "vt") {
+            parseNumbers(scan, keyword, 1, 3, mContents.mesh.texCoords, 2, TEXCOORD);
+        } else if (keyword == "vn") {
+            parseNumbers(scan, keyword, 3, 3, mNormalScratch, 0, NORMAL);
+        } else if (keyword == "f") {
+            parseFace(scan);
+        } else if (keyword == "l") {
+            ++mSkippedLines;
+        } else if (keyword == "p") {
+            while (!scan.next().empty()) ++mSkippedPoints;
+        } else if (keyword == "usemtl") {
+            mMaterial = std::string(scan.rest());
+        } else if (keyword == "mtllib") {
+            for (std::string_view name = scan.next(); !name.empty(); name = scan.next())
+                loadMtl(std::string(name));
+        } else if (keyword == "o" && mObjectName.empty()) {
+            mObjectName = std::string(scan.rest());
+        } else if (keyword == "g" && mGroupName.empty()) {
+            mGroupName = std::string(scan.rest());
+        }
     }
 
-    void checkNumbers(std::size_t line, std::vector<std::string_view> const& tokens,
-                      std::size_t minimum, std::size_t maximum, Kind kind) {
-        std::size_t const values = tokens.size() - 1;
-        std::string const keyword(tokens[0]);
-        if (values < minimum || values > maximum)
-            fail(line, "'" + keyword + "' needs " + std::to_string(minimum) +
-                           (minimum == maximum ? "" : " to " + std::to_string(maximum)) +
-                           " numbers, found " + std::to_string(values));
-        for (std::size_t i = 1; i < tokens.size(); ++i)
-            if (!isFiniteNumber(tokens[i]))
-                fail(line, "'" + std::string(tokens[i]) + "' in a '" + keyword +
-                               "' line is not a number");
+    // Keeps the first `kept` numbers (padding with zeros) of a line of minimum to maximum.
+    void parseNumbers(TextScan& scan, std::string_view keyword, std::size_t minimum,
+                      std::size_t maximum, std::vector<float>& values, std::size_t kept,
+                      Kind kind) {
+        std::size_t count = 0;
+        for (std::string_view token = scan.next(); !token.empty(); token = scan.next(), ++count) {
+            float value = 0;
+            if (!parseNumber(token, value))
+                fail("'" + std::string(token) + "' in a '" + std::string(keyword) +
+                     "' line is not a number");
+            if (count < kept) values.push_back(value);
+        }
+        if (count < minimum || count > maximum)
+            fail("'" + std::string(keyword) + "' needs " + std::to_string(minimum) +
+                 (minimum == maximum ? "" : " to " + std::to_string(maximum)) + " numbers, found " +
+                 std::to_string(count));
+        for (; count < kept; ++count) values.push_back(0.0f);
+        if (values.size() > INT_MAX) fail("the file has too many numbers for a mesh record");
         ++mCounts[kind];
     }
 
-    void checkFace(std::size_t line, std::vector<std::string_view> const& tokens) {
-        std::size_t const corners = tokens.size() - 1;
-        if (corners < 3)
-            fail(line, "a face needs at least 3 corners, found " + std::to_string(corners));
-        if (corners > MAX_FACE_CORNERS)
-            fail(line, "faces of more than " + std::to_string(MAX_FACE_CORNERS) +
-                           " corners are not supported, found " + std::to_string(corners));
-        for (std::size_t i = 1; i < tokens.size(); ++i) checkCorner(line, tokens[i]);
+    void parseFace(TextScan& scan) {
+        MeshRecord& mesh = mContents.mesh;
+        std::size_t corners = 0;
+        for (std::string_view corner = scan.next(); !corner.empty(); corner = scan.next()) {
+            std::array<long, 3> indices{0, 0, 0};
+            std::size_t const parts = splitCorner(corner, indices);
+            mesh.indices.push_back(static_cast<int>(resolve(corner, indices[VERTEX], VERTEX)));
+            mesh.texCoordIndices.push_back(
+                parts > 1 && indices[TEXCOORD] != 0
+                    ? static_cast<int>(resolve(corner, indices[TEXCOORD], TEXCOORD))
+                    : NO_TEXCOORD);
+            if (parts > 2) resolve(corner, indices[NORMAL], NORMAL);
+            ++corners;
+        }
+        if (corners < 3) fail("a face needs at least 3 corners, found " + std::to_string(corners));
+        if (mesh.indices.size() > INT_MAX) fail("the file has too many corners for a mesh record");
+        startMaterialRange();
+        mesh.counts.push_back(static_cast<int>(corners));
     }
 
-    // A corner is v, v/vt, v//vn or v/vt/vn.
-    void checkCorner(std::size_t line, std::string_view corner) {
-        std::array<std::string_view, 3> parts;
-        std::size_t partCount = 0;
-        std::size_t start = 0;
-        for (;;) {
-            std::size_t const slash = corner.find('/', start);
-            if (partCount == parts.size()) fail(line, badCorner(corner));
-            parts[partCount++] =
-                corner.substr(start, slash == std::string_view::npos ? slash : slash - start);
-            if (slash == std::string_view::npos) break;
-            start = slash + 1;
-        }
-        bool const normalOnly = partCount == 3 && parts[1].empty();
-        for (std::size_t k = 0; k < partCount; ++k) {
-            if (k == 1 && normalOnly) continue;
-            long index = 0;
-            if (!parseIndex(parts[k], index)) fail(line, badCorner(corner));
-            checkIndex(line, corner, index, static_cast<Kind>(k));
+    // v, v/vt, v//vn or v/vt/vn; a missing vt is 0. Returns the number of parts.
+    std::size_t splitCorner(std::string_view const corner, std::array<long, 3>& indices) const {
+        std::size_t parts = 0;
+        for (std::string_view rest = corner;;) {
+            std::size_t const slash = rest.find('/');
+            std::string_view const part = rest.substr(0, slash);
+            if (parts == 3) fail(badCorner(corner));
+            bool const emptyTexCoord =
+                parts == 1 && part.empty() && slash != std::string_view::npos;
+            if (!emptyTexCoord && (!parseNumber(part, indices[parts]) || indices[parts] == 0))
+                fail(badCorner(corner));
+            ++parts;
+            if (slash == std::string_view::npos) return parts;
+            rest.remove_prefix(slash + 1);
         }
     }
 
@@ -161,103 +199,119 @@ private:
                "' is not v, v/vt, v//vn or v/vt/vn with non-zero indices";
     }
 
-    void checkIndex(std::size_t line, std::string_view corner, long index, Kind kind) {
-        if (index < 0 && -index > mCounts[kind]) fail(line, outOfRange(corner, kind));
+    std::string outOfRange(std::string_view corner, Kind kind) const {
+        return "face corner '" + std::string(corner) + "' refers to a " + KIND_NAMES[kind] +
+               " that does not exist (the file has " + std::to_string(mCounts[kind]) + ")";
+    }
+
+    // Negative indices count back from the last element so far; positive ones may refer to
+    // elements further down, so those are checked at the end.
+    long resolve(std::string_view corner, long index, Kind kind) {
+        if (index < 0) {
+            if (-index > mCounts[kind]) fail(outOfRange(corner, kind));
+            return mCounts[kind] + index;
+        }
         if (index > mCounts[kind])
-            mForwardReferences.push_back({index, kind, line, std::string(corner)});
+            mForwardReferences.push_back({index, kind, mLine, std::string(corner)});
+        return index - 1;
     }
 
-    std::string const& mPath;
-    std::array<long, 3> mCounts{0, 0, 0};  // elements of each kind defined so far
-    std::vector<ForwardReference> mForwardReferences;
-};
-
-void checkObjSyntax(std::string const& path, std::string const& contents) {
-    ObjSyntaxCheck check(path);
-    std::size_t lineNumber = 0;
-    std::size_t start = 0;
-    while (start < contents.size()) {
-        std::size_t end = contents.find('\n', start);
-        if (end == std::string::npos) end = contents.size();
-        std::string_view line(contents.data() + start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        check.checkLine(++lineNumber, line);
-        start = end + 1;
+    void checkForwardReferences() const {
+        for (ForwardReference const& reference : mForwardReferences)
+            if (reference.index > mCounts[reference.kind])
+                failAt(reference.line, outOfRange(reference.corner, reference.kind));
     }
-    check.finish();
-}
 
-std::vector<std::string> splitMessages(std::string const& path, std::string const& text) {
-    std::vector<std::string> messages;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line))
-        if (line.find_first_not_of(" \t.") != std::string::npos)
-            messages.push_back(path + ": " + line);
-    return messages;
-}
+    std::runtime_error noFaces() const {
+        std::vector<std::string> skipped;
+        if (mSkippedLines > 0) skipped.push_back(countOf(mSkippedLines, "line"));
+        if (mSkippedPoints > 0) skipped.push_back(countOf(mSkippedPoints, "point"));
+        return noFacesError(mInput.name(), skipped);
+    }
 
-// Consecutive faces of one material form a range, so `usemtl` runs become texture ranges.
-void addTextureRange(MeshRecord& mesh, std::vector<tinyobj::material_t> const& materials,
-                     int materialId) {
-    std::optional<std::string> name;
-    if (materialId >= 0 && !materials.at(materialId).diffuse_texname.empty())
-        name = materials.at(materialId).diffuse_texname;
-    mesh.textures.push_back(name);
-    mesh.textureStartFaces.push_back(static_cast<unsigned int>(mesh.counts.size()));
-}
+    void finishTexCoords() {
+        MeshRecord& mesh = mContents.mesh;
+        if (mesh.texCoords.empty()) {
+            mesh.texCoordIndices.clear();
+            return;
+        }
+        int const missing = static_cast<int>(mesh.texCoords.size() / 2);
+        bool usedMissing = false;
+        for (int& index : mesh.texCoordIndices) {
+            if (index != NO_TEXCOORD) continue;
+            index = missing;
+            usedMissing = true;
+        }
+        if (usedMissing) mesh.texCoords.insert(mesh.texCoords.end(), {0.0f, 0.0f});
+    }
 
-MeshRecord toRecord(tinyobj::ObjReader const& reader) {
-    tinyobj::attrib_t const& attrib = reader.GetAttrib();
-    MeshRecord mesh;
-    mesh.vertexCoords.assign(attrib.vertices.begin(), attrib.vertices.end());
-    mesh.texCoords.assign(attrib.texcoords.begin(), attrib.texcoords.end());
-    int const missingTexCoord = static_cast<int>(mesh.texCoords.size() / 2);
-    bool usedMissingTexCoord = false;
-    bool const anyMaterial = !reader.GetMaterials().empty();
-    int currentMaterial = -2;  // no range yet
-    for (tinyobj::shape_t const& shape : reader.GetShapes()) {
-        if (mesh.name.empty()) mesh.name = shape.name;
-        std::size_t offset = 0;
-        for (std::size_t face = 0; face < shape.mesh.num_face_vertices.size(); ++face) {
-            int const materialId = shape.mesh.material_ids[face];
-            if (anyMaterial && materialId != currentMaterial)
-                addTextureRange(mesh, reader.GetMaterials(), materialId);
-            currentMaterial = materialId;
-            std::size_t const corners = shape.mesh.num_face_vertices[face];
-            for (std::size_t k = 0; k < corners; ++k) {
-                tinyobj::index_t const& index = shape.mesh.indices[offset + k];
-                mesh.indices.push_back(index.vertex_index);
-                usedMissingTexCoord |= index.texcoord_index < 0;
-                mesh.texCoordIndices.push_back(index.texcoord_index < 0 ? missingTexCoord
-                                                                        : index.texcoord_index);
-            }
-            mesh.counts.push_back(static_cast<int>(corners));
-            offset += corners;
+    void loadMtl(std::string const& name) {
+        if (mMtlDirectory == nullptr) {
+            mContents.warnings.push_back(mInput.name() + ": material library " + name +
+                                         " was not read");
+            return;
+        }
+        std::string const path = (std::filesystem::path(*mMtlDirectory) / name).string();
+        try {
+            readMtl(path, mMaterials);
+            mLoadedMtl = true;
+        } catch (std::runtime_error const& e) {
+            mContents.warnings.push_back(mInput.name() + ": " + e.what());
         }
     }
-    if (mesh.texCoords.empty()) mesh.texCoordIndices.clear();
-    if (!mesh.texCoords.empty() && usedMissingTexCoord)
-        mesh.texCoords.insert(mesh.texCoords.end(), {0.0f, 0.0f});
-    return mesh;
-}
+
+    // Consecutive faces of one material form a range.
+    void startMaterialRange() {
+        if (mRangeMaterials.empty() || mRangeMaterials.back() != mMaterial) {
+            mRangeMaterials.push_back(mMaterial);
+            mContents.mesh.textureStartFaces.push_back(
+                static_cast<unsigned int>(mContents.mesh.counts.size()));
+        }
+    }
+
+    // Ranges need a material library; without one every face is untextured.
+    void finishMaterials() {
+        MeshRecord& mesh = mContents.mesh;
+        if (!mLoadedMtl) {
+            mesh.textureStartFaces.clear();
+            return;
+        }
+        for (std::optional<std::string> const& material : mRangeMaterials) {
+            auto const found = material ? mMaterials.find(*material) : mMaterials.end();
+            if (material && found == mMaterials.end() && mUnknownMaterials.insert(*material).second)
+                mContents.warnings.push_back(mInput.name() + ": material '" + *material +
+                                             "' is not defined in its material library");
+            mesh.textures.push_back(found == mMaterials.end() ? std::nullopt : found->second);
+        }
+    }
+
+    InputFile& mInput;
+    std::string const* mMtlDirectory;
+    ObjContents mContents;
+    std::size_t mLine = 0;
+    std::array<long, 3> mCounts{0, 0, 0};  // elements of each kind defined so far
+    std::vector<ForwardReference> mForwardReferences;
+    std::vector<float> mNormalScratch;  // normals are counted, not kept
+    std::size_t mSkippedLines = 0;
+    std::size_t mSkippedPoints = 0;
+    std::string mObjectName;  // the first of each names the mesh, an object before a group
+    std::string mGroupName;
+    MaterialTextures mMaterials;
+    bool mLoadedMtl = false;
+    std::optional<std::string> mMaterial;  // of the faces that follow
+    std::vector<std::optional<std::string>> mRangeMaterials;
+    std::set<std::string> mUnknownMaterials;
+};
 }  // namespace
 
+ObjContents parseObj(InputFile& input, std::string const* mtlDirectory) {
+    return ObjParser(input, mtlDirectory).parse();
+}
+
 ObjContents readObj(std::string const& path) {
-    checkObjSyntax(path, readFile(path));
-    tinyobj::ObjReaderConfig config;
-    config.triangulate = false;  // polygons stay polygons; the passes work on them
-    config.vertex_color = false;
-    tinyobj::ObjReader reader;
-    if (!reader.ParseFromFile(path, config)) {
-        std::vector<std::string> const errors = splitMessages(path, reader.Error());
-        throw std::runtime_error(errors.empty() ? "cannot read " + path : errors.front());
-    }
-    // Errors of a successful parse come from the MTL file; the geometry is still good.
-    std::vector<std::string> warnings = splitMessages(path, reader.Warning());
-    for (std::string& error : splitMessages(path, reader.Error()))
-        warnings.push_back(std::move(error));
-    return {toRecord(reader), std::move(warnings)};
+    InputFile input(path);
+    std::string const directory = std::filesystem::path(path).parent_path().string();
+    return parseObj(input, &directory);
 }
 
 }  // namespace util::tool

@@ -1,9 +1,8 @@
-#include <charconv>
 #include <filesystem>
-#include <sstream>
 #include <stdexcept>
 
 #include "AtomicFile.h"
+#include "CheckedRecord.h"
 #include "ObjFile.h"
 
 namespace util::tool {
@@ -29,102 +28,87 @@ std::string mtlPathFor(std::string const& objPath) {
     return mtlPath == objPath ? objPath + ".mtl" : mtlPath;
 }
 
-// Shortest text that reads back as the same float.
-void writeNumber(std::ostream& out, float value) {
-    char buffer[32];
-    std::to_chars_result const result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out << ' ' << std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer));
-}
-
 std::string materialName(std::size_t range) { return "range" + std::to_string(range); }
 
-std::string mtlText(std::vector<TextureRange> const& ranges) {
-    std::ostringstream out;
-    for (std::size_t i = 0; i < ranges.size(); ++i) {
-        out << "newmtl " << materialName(i) << '\n';
-        if (ranges[i].texture) out << "map_Kd " << ranges[i].texture << '\n';
+void appendTuples(std::string& out, char const* keyword, float const* values, std::size_t count,
+                  std::size_t width) {
+    for (std::size_t i = 0; i < count; ++i) {
+        out += keyword;
+        for (std::size_t k = 0; k < width; ++k) {
+            out += ' ';
+            appendNumber(out, values[width * i + k]);
+        }
+        out += '\n';
     }
-    return out.str();
 }
 
-class ObjText {
-public:
-    ObjText(Cleanup::MeshData const& data, std::string const& path) : mData(data), mPath(path) {}
-
-    std::string build(std::vector<TextureRange> const& ranges, std::string const& mtlName) {
-        if (!ranges.empty()) mOut << "mtllib " << mtlName << '\n';
-        if (mData.mName && *mData.mName) mOut << "o " << mData.mName << '\n';
-        writeTuples("v", mData.mVertexCoords, mData.mVCCount, 3);
-        if (hasTexCoords()) writeTuples("vt", mData.mTexCoords, mData.mTCCount, 2);
-        writeFaces(ranges);
-        return mOut.str();
-    }
-
-private:
-    bool hasTexCoords() const {
-        return mData.mTexCoords && mData.mTCCount >= 2 && mData.mTCIndices;
-    }
-
-    void writeTuples(char const* keyword, float const* values, int count, int width) {
-        for (int i = 0; i + width <= count; i += width) {
-            mOut << keyword;
-            for (int k = 0; k < width; ++k) writeNumber(mOut, values[i + k]);
-            mOut << '\n';
+void appendFaces(std::string& out, CheckedRecord const& record,
+                 std::vector<TextureRange> const& ranges, ProgressCallback const& progress) {
+    std::size_t nextRange = 0;
+    for (std::size_t face = 0; face < record.faceCount(); ++face) {
+        reportFaces(progress, face, record.faceCount());
+        bool rangeStarts = false;
+        while (nextRange < ranges.size() && ranges[nextRange].startFace <= face) {
+            ++nextRange;
+            rangeStarts = true;
         }
-    }
-
-    void writeFaces(std::vector<TextureRange> const& ranges) {
-        std::size_t nextRange = 0;
-        int corner = 0;
-        for (int face = 0; face < mData.mCountCount; ++face) {
-            bool rangeStarts = false;
-            while (nextRange < ranges.size() &&
-                   ranges[nextRange].startFace <= static_cast<unsigned int>(face)) {
-                ++nextRange;
-                rangeStarts = true;
-            }
-            if (rangeStarts) mOut << "usemtl " << materialName(nextRange - 1) << '\n';
-            mOut << 'f';
-            for (int k = 0; k < mData.mCounts[face]; ++k, ++corner) writeCorner(corner);
-            mOut << '\n';
+        if (rangeStarts) out += "usemtl " + materialName(nextRange - 1) + '\n';
+        out += 'f';
+        std::size_t const first = record.firstCorner(face);
+        for (std::size_t corner = first; corner < first + record.cornerCount(face); ++corner) {
+            out += ' ';
+            appendNumber(out, record.vertexAt(corner) + 1LL);
+            if (!record.hasUVs()) continue;
+            out += '/';
+            appendNumber(out, record.uvIndexAt(corner) + 1LL);
         }
+        out += '\n';
     }
+}
 
-    // A record from a faulty pass must not turn into a file that other programs misread.
-    void writeCorner(int corner) {
-        int const vertex =
-            checkedIndex(mData.mIndices, mData.mIndexCount, corner, mData.mVCCount / 3);
-        mOut << ' ' << vertex + 1;
-        if (!hasTexCoords()) return;
-        mOut << '/'
-             << checkedIndex(mData.mTCIndices, mData.mTCIndexCount, corner, mData.mTCCount / 2) + 1;
+std::string mtlText(std::vector<TextureRange> const& ranges) {
+    std::string out;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        out += "newmtl " + materialName(i) + '\n';
+        if (ranges[i].texture) out += "map_Kd " + std::string(ranges[i].texture) + '\n';
     }
+    return out;
+}
 
-    int checkedIndex(int const* indices, int indexCount, int corner, int limit) const {
-        if (corner >= indexCount || indices[corner] < 0 || indices[corner] >= limit)
-            throw std::runtime_error("cannot write " + mPath +
-                                     ": the mesh has a bad index at corner " +
-                                     std::to_string(corner));
-        return indices[corner];
-    }
-
-    Cleanup::MeshData const& mData;
-    std::string const& mPath;
-    std::ostringstream mOut;
-};
+std::string rangedObjText(CheckedRecord const& record, std::vector<TextureRange> const& ranges,
+                          std::string const& mtlName, ProgressCallback const& progress) {
+    Cleanup::MeshData const& data = record.data();
+    std::string out;
+    if (!ranges.empty()) out += "mtllib " + mtlName + '\n';
+    if (data.mName && *data.mName) out += "o " + std::string(data.mName) + '\n';
+    appendTuples(out, "v", data.mVertexCoords, record.vertexCount(), 3);
+    if (record.hasUVs()) appendTuples(out, "vt", data.mTexCoords, record.uvCount(), 2);
+    appendFaces(out, record, ranges, progress);
+    return out;
+}
 }  // namespace
 
+std::string objText(CheckedRecord const& record, std::string const& mtlName) {
+    return rangedObjText(record, textureRanges(record.data()), mtlName, {});
+}
+
 void writeObj(Cleanup::MeshData const& data, std::string const& path) {
+    writeObjFile(data, path, {});
+}
+
+void writeObjFile(Cleanup::MeshData const& data, std::string const& path,
+                  ProgressCallback const& progress) {
+    CheckedRecord const record(data, path);
     std::vector<TextureRange> const ranges = textureRanges(data);
     std::string const mtlPath = mtlPathFor(path);
-    std::string const mtlName = std::filesystem::path(mtlPath).filename().string();
-    std::string const objText = ObjText(data, path).build(ranges, mtlName);
+    std::string const obj =
+        rangedObjText(record, ranges, std::filesystem::path(mtlPath).filename().string(), progress);
     if (ranges.empty()) {
-        writeFilesAtomically({{path, objText}});
+        writeFilesAtomically({{path, obj}});
         return;
     }
     // The MTL goes first so that the OBJ never names a material file that is not there yet.
-    writeFilesAtomically({{mtlPath, mtlText(ranges)}, {path, objText}});
+    writeFilesAtomically({{mtlPath, mtlText(ranges)}, {path, obj}});
 }
 
 }  // namespace util::tool

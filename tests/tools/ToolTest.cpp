@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <tuple>
 #include <vector>
 
+#include "MeshFile.h"
 #include "ObjFile.h"
 #include "ToolTestSupport.h"
 
@@ -105,6 +107,53 @@ TEST_F(ToolTest, PassesSpareTexturesUnlessToldToIgnoreThem) {
               0u);
 }
 
+// Relative defaults: a copy of the building at 1:1000 and one at 1000:1 clean to the same
+// topology, each with thresholds printed for its own size.
+TEST(ToolAutoThresholdTest, TinyAndHugeCopiesCleanAlike) {
+    TempDir dir;
+    std::vector<std::vector<int>> results;
+    for (float const scale : {0.001f, 1000.0f}) {
+        MeshContents building = readMesh(TOOLBOX_DATA_DIR "/building.obj");
+        for (float& coordinate : building.mesh.vertexCoords) coordinate *= scale;
+        writeObj(building.mesh.view(), dir.path("b.obj"));
+        ToolRun const result = runTool("clean b.obj -o c.obj", dir.path());
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        std::string const edges = scale < 1 ? "1.2e-07" : "0.12";
+        EXPECT_EQ(result.out.rfind("remove-edges-zero " + edges + " (auto): 36 vertices", 0), 0u)
+            << result.out;
+        MeshRecord const cleaned = readObj(dir.path("c.obj")).mesh;
+        results.push_back(cleaned.counts);
+        results.push_back(cleaned.indices);
+    }
+    EXPECT_EQ(results[0], results[2]);
+    EXPECT_EQ(results[1], results[3]);
+}
+
+// One broken file among good ones: the good ones are written, the exit code tells.
+TEST(ToolFolderTest, BrokenFileFailsAloneAndSetsTheExitCode) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.path("in"));
+    writeText(dir.path("in/lines.obj"), "v 0 0 0\nv 1 0 0\nl 1 2\n");
+    ASSERT_EQ(runTool("convert " TOOLBOX_DATA_DIR "/building.obj in/a.ply", dir.path()).exitCode,
+              0);
+    ASSERT_EQ(runTool("convert " TOOLBOX_DATA_DIR "/building.obj in/c.off", dir.path()).exitCode,
+              0);
+    writeText(dir.path("in/notes.txt"), "not a mesh");
+    ToolRun const result = runTool("clean in -o out -j 2", dir.path());
+    EXPECT_EQ(result.exitCode, 1);
+    std::vector<std::string> lines;
+    std::istringstream out(result.out);
+    for (std::string line; std::getline(out, line);)
+        lines.push_back(line.substr(0, line.rfind(',')));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"a.ply: 36 vertices, 9 faces -> 32 vertices, 8 faces",
+                                        "c.off: 36 vertices, 9 faces -> 32 vertices, 8 faces",
+                                        "lines.obj: failed", "3 files: 2 cleaned, 1 failed"}));
+    EXPECT_NE(result.err.find("no faces in in/lines.obj: 1 line was skipped"), std::string::npos);
+    EXPECT_EQ(readMesh(dir.path("out/c.off")).mesh.counts.size(), 8u);
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out/lines.obj")));
+}
+
 // Without an input file both commands use the bundled building, whatever the directory.
 TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
     TempDir elsewhere;
@@ -122,20 +171,10 @@ TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
     ToolRun const clean = runTool("clean --json -o cleaned.obj", elsewhere.path());
     ASSERT_EQ(clean.exitCode, 0) << clean.err;
     std::vector<nlohmann::json> const lines = jsonLines(clean.out);
-<<<<<<< HEAD
-    ASSERT_EQ(lines.size(), 4u);
+    ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[0]["pass"], "merge-vertices");
+    EXPECT_EQ(lines[0]["auto"], true);
     EXPECT_EQ(lines[0]["before"], (nlohmann::json{{"vertices", 36}, {"faces", 9}}));
-    EXPECT_EQ(lines[0]["after"]["vertices"], 10);  // corners welded, the short roof edge too
-    EXPECT_EQ(lines[2]["after"]["faces"], 8);      // the sliver is gone
-    EXPECT_EQ(lines[3]["pass"], "remove-edges-coplanar");
-=======
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0]["before"], (nlohmann::json{{"vertices", 36}, {"faces", 9}}));
-    EXPECT_EQ(lines[0]["after"]["vertices"], 35);  // the short roof edge collapsed
-    EXPECT_EQ(lines[1]["after"]["faces"], 8);      // the sliver is gone
-    EXPECT_EQ(lines[4]["after"]["vertices"], 30);  // the walls' and the roof's straight corners
->>>>>>> passes
     EXPECT_EQ(readObj(elsewhere.path("cleaned.obj")).mesh.counts.size(), 8u);
 }
 

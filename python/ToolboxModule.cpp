@@ -131,7 +131,6 @@ PYBIND11_MODULE(toolbox, module) {
                            "face of exactly that area stays. Holes of removed faces and vertices "
                            "that no face uses any more go with them.",
                            py::arg("threshold"));
-#ifdef TOOLBOX_PYTHON_ALL_OPERATIONS
     Operation<float>::bind(module, "merge_vertices", &Cleanup::mergeVertices,
                            "Welds vertices that lie within tolerance of each other.\n\n"
                            "tolerance is a distance in model units, compared inclusively and "
@@ -165,7 +164,6 @@ PYBIND11_MODULE(toolbox, module) {
                                  "With check_uvs a vertex goes only where its texture coordinates "
                                  "interpolate its neighbours'.",
                                  py::arg("tolerance"), py::arg("check_uvs") = false);
-#endif
 
     module.def("read_obj", &util::python::readObj, py::arg("path"),
                "Reads an OBJ file into a dict like the operations return.\n\n"

@@ -169,7 +169,7 @@ void printPass(CleanOptions const& options, PassReport const& report) {
         std::cout << line.dump() << std::endl;
         return;
     }
-    std::cout << call.name << ' ' << call.value << (call.automatic ? " (auto)" : "") << ": "
+    std::cout << call.name << (call.value.empty() ? "" : " " + call.value) << (call.automatic ? " (auto)" : "") << ": "
               << toText(report.before) << " -> "
               << (report.after ? toText(*report.after) : "nothing left") << ", "
               << milliseconds(report.milliseconds);

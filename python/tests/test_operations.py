@@ -1,4 +1,3 @@
-import os
 import threading
 
 import numpy as np
@@ -11,19 +10,15 @@ from conftest import assert_same_mesh, plate_with_hole
 OPERATIONS = [
     ("remove_edges_zero", "_ZN7Cleanup15removeEdgesZeroEfRKNS_8MeshDataE", {"threshold": 0.01}),
     ("remove_faces_zero", "_ZN7Cleanup15removeFacesZeroEfRKNS_8MeshDataE", {"threshold": 0.001}),
+    ("merge_vertices", "_ZN7Cleanup13mergeVerticesEfRKNS_8MeshDataE", {"tolerance": 0.01}),
+    ("conform_normals", "_ZN7Cleanup14conformNormalsERKNS_8MeshDataE", {}),
+    ("remove_faces_double", "_ZN7Cleanup17removeFacesDoubleEbRKNS_8MeshDataE",
+     {"check_uvs": True}),
+    ("remove_edges_coplanar", "_ZN7Cleanup19removeEdgesCoplanarEfbRKNS_8MeshDataE",
+     {"tolerance": 1.0, "check_uvs": True}),
+    ("remove_vertices_colinear", "_ZN7Cleanup22removeVerticesColinearEfbRKNS_8MeshDataE",
+     {"tolerance": 1.0, "check_uvs": False}),
 ]
-ALL_OPERATIONS = os.environ.get("TOOLBOX_ALL_OPERATIONS") == "1"
-if ALL_OPERATIONS:
-    OPERATIONS += [
-        ("merge_vertices", "_ZN7Cleanup13mergeVerticesEfRKNS_8MeshDataE", {"tolerance": 0.01}),
-        ("conform_normals", "_ZN7Cleanup14conformNormalsERKNS_8MeshDataE", {}),
-        ("remove_faces_double", "_ZN7Cleanup17removeFacesDoubleEbRKNS_8MeshDataE",
-         {"check_uvs": True}),
-        ("remove_edges_coplanar", "_ZN7Cleanup19removeEdgesCoplanarEfbRKNS_8MeshDataE",
-         {"tolerance": 1.0, "check_uvs": True}),
-        ("remove_vertices_colinear", "_ZN7Cleanup22removeVerticesColinearEfbRKNS_8MeshDataE",
-         {"tolerance": 1.0, "check_uvs": False}),
-    ]
 OPERATION_IDS = [name for name, _, _ in OPERATIONS]
 
 
@@ -34,8 +29,7 @@ def run(name, parameters, mesh):
 @pytest.fixture(scope="module")
 def meshes(building):
     # The building's faces share no vertices until merged, and most passes need shared ones.
-    merged = [toolbox.merge_vertices(**building, tolerance=0.01)] if ALL_OPERATIONS else []
-    return [building, plate_with_hole()] + merged
+    return [building, plate_with_hole(), toolbox.merge_vertices(**building, tolerance=0.01)]
 
 
 @pytest.mark.parametrize("name, symbol, parameters", OPERATIONS, ids=OPERATION_IDS)

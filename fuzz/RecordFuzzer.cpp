@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ namespace {
 constexpr unsigned int HOLES_END = 0xFFFFFFFFu;
 
 struct Parameters {
-    float tolerance;
+    float tolerance;  // a distance or an area
+    float degrees;    // negative ones too: they mean "touching holes only" to the coplanar pass
     bool checkUVs;
 };
 
@@ -33,6 +35,29 @@ Operation const OPERATIONS[] = {
     {"removeFacesZero",
      [](Cleanup::MeshData const& d, Parameters const& p) {
          return Cleanup::removeFacesZero(p.tolerance, d);
+     }},
+    {"mergeVertices",
+     [](Cleanup::MeshData const& d, Parameters const& p) -> Cleanup::MeshData* {
+         try {
+             return Cleanup::mergeVertices(p.tolerance, d);
+         } catch (std::runtime_error const&) {
+             return nullptr;  // by design for non-finite coordinates in large meshes
+         }
+     }},
+    {"conformNormals",
+     [](Cleanup::MeshData const& d, Parameters const&) { return Cleanup::conformNormals(d); }},
+    {"removeFacesDouble",
+     [](Cleanup::MeshData const& d, Parameters const& p) {
+         return Cleanup::removeFacesDouble(p.checkUVs, d);
+     }},
+    {"removeEdgesCoplanar",
+     [](Cleanup::MeshData const& d, Parameters const& p) {
+         return Cleanup::removeEdgesCoplanar(p.degrees, p.checkUVs, d);
+     }},
+    {"removeVerticesColinear",
+     [](Cleanup::MeshData const& d, Parameters const& p) {
+         return Cleanup::removeVerticesColinear(p.degrees < 0 ? -p.degrees : p.degrees, p.checkUVs,
+                                                d);
      }},
 };
 
@@ -247,8 +272,9 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     HostRecord host;
     bool const structured = in.byte() % 2 == 1;
     host.nullName = in.chance(2);
-    Parameters const parameters{in.chance(2) ? 1e-3f : static_cast<float>(in.below(8)) * 0.25f,
-                                in.chance(2)};
+    float const tolerance = in.chance(2) ? 1e-3f : static_cast<float>(in.below(8)) * 0.25f;
+    float const degrees = static_cast<float>(in.below(23)) * 0.5f - 1.0f;
+    Parameters const parameters{tolerance, degrees, in.chance(2)};
     if (structured)
         decodeStructured(in, host);
     else

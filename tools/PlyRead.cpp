@@ -253,6 +253,12 @@ private:
         MeshRecord& mesh = mContents.mesh;
         bool const isVertex = element.name == "vertex";
         bool const isFace = element.name == "face";
+        // Items without properties take no bytes: a huge count would spin without reading.
+        if (element.properties.empty()) {
+            if ((isVertex || isFace) && element.count > 0)
+                failInBody("the " + element.name + " element has no properties");
+            return;
+        }
         // A header can claim more than the file holds; reserve only what the file could hold.
         std::uint64_t const plausible =
             std::min<std::uint64_t>(element.count, mInput.size() / 4 + 1);

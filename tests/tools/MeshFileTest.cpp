@@ -202,6 +202,7 @@ TEST_F(MeshFileTest, ReadErrorsNameTheFileAndTheCause) {
         {"index.off", "F:4: face corner '1' is not a vertex of the 1 in the file"},
         {"dims.off", "F:1: only three-dimensional OFF files are supported"},
         {"vertexonly.ply", "no faces in F"},
+        {"emptyitems.ply", "no faces in F"},  // billions of items of no bytes: no spinning
     };
     writeText(mDir.path("lines.obj"), "v 0 0 0\nv 1 0 0\nl 1 2\nl 2 1\np 1 2\np 1\n");
     writeText(mDir.path("empty.off"), "");
@@ -222,6 +223,9 @@ TEST_F(MeshFileTest, ReadErrorsNameTheFileAndTheCause) {
     writeText(mDir.path("vertexonly.ply"),
               "ply\nformat ascii 1.0\nelement vertex 1\nproperty float x\nproperty float y\n"
               "property float z\nend_header\n0 0 0\n");
+    writeText(mDir.path("emptyitems.ply"),
+              "ply\nformat binary_big_endian 1.0\nelement vertex 0\nproperty float x\n"
+              "property float y\nproperty float z\nelement junk 369999999999\nend_header\n");
     for (auto const& [file, expected] : cases) {
         std::string message = expected;
         message.replace(message.find('F'), 1, mDir.path(file));

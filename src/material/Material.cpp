@@ -59,6 +59,22 @@ Material::Material() : Material(Shader::getDefault()) {}
 Material::Material(Shader const& shader)
     : mContainer(detail::MaterialContainer(shader)), mDefault(staticDefaultMaterial) {}
 
+Material::Material(Material const& other) = default;
+
+Material& Material::operator=(Material const& other) = default;
+
+Material::~Material() = default;
+
+bool Material::operator==(Material const& other) const {
+    return getContainer() == other.getContainer();
+}
+
+bool Material::operator!=(Material const& other) const { return !(*this == other); }
+
+bool Material::operator<(Material const& other) const {
+    return getContainer() < other.getContainer();
+}
+
 std::shared_ptr<Texture const> Material::getTexture(unsigned long key) const {
     return lookup(getContainer().getTextureMap(), mDefault.get().getTextureMap(), key,
                   MaterialTypes::DEFAULT_TEXTURE);
@@ -84,8 +100,24 @@ bool Material::getBool(unsigned long key) const {
                   MaterialTypes::DEFAULT_BOOL) != 0;
 }
 
-void Material::setContainer(detail::MaterialContainer const& container) {
-    mContainer = container;
+void Material::setContainer(detail::MaterialContainer const& container) { mContainer = container; }
+
+namespace {
+template <typename V>
+void setOnCopy(Material& material, unsigned long key, V const& value) {
+    detail::MaterialContainer changed(material.getContainer());
+    changed.set(key, value);
+    material.setContainer(changed);
 }
+}  // namespace
+
+void Material::set(unsigned long key, std::shared_ptr<Texture const> const& value) {
+    setOnCopy(*this, key, value);
+}
+void Material::set(unsigned long key, std::wstring const& value) { setOnCopy(*this, key, value); }
+void Material::set(unsigned long key, wchar_t const* value) { setOnCopy(*this, key, value); }
+void Material::set(unsigned long key, int value) { setOnCopy(*this, key, value); }
+void Material::set(unsigned long key, double value) { setOnCopy(*this, key, value); }
+void Material::set(unsigned long key, bool value) { setOnCopy(*this, key, value); }
 
 }  // namespace util

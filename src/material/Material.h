@@ -18,17 +18,16 @@ namespace util {
 namespace detail {
 
 struct MaterialContainerHash {
-    std::size_t operator()(MaterialContainer const& container) const {
-        return container.getHash();
-    }
+    std::size_t operator()(MaterialContainer const& container) const { return container.getHash(); }
 };
 
 // One table per process, shared by every loaded module, so materials from different modules
 // compare by identity too.
-using MaterialFlyweight = boost::flyweights::flyweight<
-    MaterialContainer, boost::flyweights::hashed_factory<MaterialContainerHash>,
-    boost::flyweights::refcounted, boost::flyweights::simple_locking,
-    boost::flyweights::intermodule_holder>;
+using MaterialFlyweight =
+    boost::flyweights::flyweight<MaterialContainer,
+                                 boost::flyweights::hashed_factory<MaterialContainerHash>,
+                                 boost::flyweights::refcounted, boost::flyweights::simple_locking,
+                                 boost::flyweights::intermodule_holder>;
 
 }  // namespace detail
 
@@ -39,11 +38,16 @@ extern detail::MaterialFlyweight staticDefaultMaterial;
 
 // Counted handle to an interned, immutable material value (a shader plus typed values by key
 // index), with a second handle to the default material captured at construction that lookups
-// fall back to. Cheap to copy; handles may be copied and read from any thread.
+// fall back to. Cheap to copy; handles may be copied and read from any thread. Copying,
+// assigning, destroying and comparing are out of line so that every release and every table
+// lookup runs in this library, as it does for Shader.
 class TOOLBOX_API Material {
 public:
     Material();  // the default shader with nothing set
     explicit Material(Shader const& shader);
+    Material(Material const& other);
+    Material& operator=(Material const& other);
+    ~Material();
 
     Shader const& getShader() const { return getContainer().getShader(); }
     detail::MaterialContainer const& getContainer() const { return mContainer.get(); }
@@ -56,13 +60,23 @@ public:
     double getFloat(unsigned long key) const;
     bool getBool(unsigned long key) const;
 
+    // Give a key index of the shader a value: a modified copy of this material's value is
+    // interned and this handle moves to it; other copies keep theirs. Keys are not checked
+    // against the shader.
+    void set(unsigned long key, std::shared_ptr<Texture const> const& value);
+    void set(unsigned long key, std::wstring const& value);
+    void set(unsigned long key, wchar_t const* value);  // or a literal would pick the bool one
+    void set(unsigned long key, int value);
+    void set(unsigned long key, double value);
+    void set(unsigned long key, bool value);
+
     // The default-material handle takes no part in comparisons.
-    bool operator==(Material const& other) const { return getContainer() == other.getContainer(); }
-    bool operator!=(Material const& other) const { return !(*this == other); }
-    bool operator<(Material const& other) const { return getContainer() < other.getContainer(); }
+    bool operator==(Material const& other) const;
+    bool operator!=(Material const& other) const;
+    bool operator<(Material const& other) const;
 
     // Interns container as this material's own value; other copies keep theirs.
-    void setContainer(detail::MaterialContainer const& container);
+    TOOLBOX_LOCAL void setContainer(detail::MaterialContainer const& container);
 
 private:
     detail::MaterialFlyweight mContainer;

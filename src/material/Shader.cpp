@@ -15,6 +15,21 @@ Shader::Shader() : mContainer(detail::ShaderContainer()) {}
 
 Shader::Shader(std::wstring const& name) : mContainer(detail::ShaderContainer(name)) {}
 
+Shader::~Shader() = default;
+
+Shader::Shader(Shader const& other) = default;
+
+Shader& Shader::operator=(Shader const& other) = default;
+
+unsigned long Shader::getKey(std::wstring const& name) const { return getContainer().getKey(name); }
+
+unsigned long Shader::getKey(std::wstring const& name, ShaderKeyType& type,
+                             unsigned long& size) const {
+    return getContainer().getKey(name, type, size);
+}
+
+std::vector<std::wstring> Shader::getKeys() const { return getContainer().getKeys(); }
+
 Shader const& Shader::getDefault() {
     static boost::atomic<unsigned int> state(0);
     {

@@ -21,9 +21,7 @@ std::shared_ptr<Texture const> makeTexture(std::wstring const& uri) {
 // `material` with one more value set, interned.
 template <typename V>
 Material withValue(Material material, unsigned long key, V const& value) {
-    detail::MaterialContainer container(material.getContainer());
-    container.set(key, value);
-    material.setContainer(container);
+    material.set(key, value);
     return material;
 }
 
@@ -82,11 +80,12 @@ TEST_F(MaterialTest, ValuesLandInTheMapOfTheirTypeAndASecondSetReplaces) {
 TEST_F(MaterialTest, ChangesCopyMapsAndLeaveOldHandlesAlone) {
     Material const before = withValue(Material(mShader), mCount, 1);
     Material after = before;
-    detail::MaterialContainer changed(after.getContainer());
-    EXPECT_EQ(&changed.getIntMap(), &before.getContainer().getIntMap());  // shared until set
-    changed.set(mCount, 2);
-    after.setContainer(changed);
+    detail::MaterialContainer const copy(after.getContainer());
+    EXPECT_EQ(&copy.getIntMap(), &before.getContainer().getIntMap());  // shared until set
+    after.set(mCount, 2);
+    after.set(mTexture, L"literal");  // a string, not a bool
     EXPECT_EQ(before.getInt(mCount), 1);
+    EXPECT_EQ(after.getString(mTexture), L"literal");
     EXPECT_EQ(after.getInt(mCount), 2);
     EXPECT_NE(before, after);
 }

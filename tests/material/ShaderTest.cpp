@@ -26,7 +26,7 @@ std::string messageOf(F&& f) {
 TEST(ShaderTest, DefaultIsOneEmptyShaderEvenWhenFirstAskedAtLoad) {
     Shader const& shader = Shader::getDefault();
     EXPECT_EQ(&shader, EARLY_DEFAULT);
-    EXPECT_TRUE(shader->getKeys().empty());
+    EXPECT_TRUE(shader.getKeys().empty());
     EXPECT_EQ(shader, Shader());
 }
 
@@ -36,10 +36,10 @@ TEST(ShaderTest, KeysGetIndicesInOrderOfFirstAdditionAndIterateByName) {
     EXPECT_EQ(shader.addKey(L"alpha", SKT_FLOAT, 3), 1u);
     EXPECT_EQ(shader.addKey(L"mid", SKT_STRING, 1), 2u);
     EXPECT_EQ(shader.addKey(L"zeta", SKT_INT, 1), 0u);
-    EXPECT_EQ(shader->getKeys(), (std::vector<std::wstring>{L"alpha", L"mid", L"zeta"}));
+    EXPECT_EQ(shader.getKeys(), (std::vector<std::wstring>{L"alpha", L"mid", L"zeta"}));
     ShaderKeyType type = SKT_INT;
     unsigned long size = 0;
-    EXPECT_EQ(shader->getKey(L"alpha", type, size), 1u);
+    EXPECT_EQ(shader.getKey(L"alpha", type, size), 1u);
     EXPECT_EQ(type, SKT_FLOAT);
     EXPECT_EQ(size, 3u);
     EXPECT_FALSE(shader->hasKey(L"other"));
@@ -81,7 +81,7 @@ TEST(ShaderTest, ChangesLeaveOtherHandlesAndContainerCopiesAlone) {
     EXPECT_EQ(original->getName(), L"s");
     EXPECT_FALSE(original->hasKey(L"b"));
     EXPECT_EQ(changed->getName(), L"renamed");
-    EXPECT_EQ(changed->getKey(L"b"), 1u);
+    EXPECT_EQ(changed.getKey(L"b"), 1u);
 
     detail::ShaderContainer first(L"c");
     first.addKey(L"a", SKT_INT, 1);
@@ -101,10 +101,10 @@ TEST(ShaderTest, RejectedAndUnknownKeysThrowTheirTextsAndLeaveTheShaderUnchanged
     EXPECT_EQ(messageOf<std::runtime_error>([&] { shader.addKey(L"texture", SKT_TEXTURE, 2); }),
               "tried to add an existing key with non-matching type/size");
     EXPECT_EQ(shader, before);
-    EXPECT_EQ(messageOf<std::invalid_argument>([&] { shader->getKey(L"missing"); }),
+    EXPECT_EQ(messageOf<std::invalid_argument>([&] { shader.getKey(L"missing"); }),
               "unknown shader key: missing");
     // The name is narrowed to UTF-8.
-    EXPECT_EQ(messageOf<std::invalid_argument>([&] { shader->getKey(L"caf\u00e9"); }),
+    EXPECT_EQ(messageOf<std::invalid_argument>([&] { shader.getKey(L"caf\u00e9"); }),
               "unknown shader key: caf\xc3\xa9");
 }
 

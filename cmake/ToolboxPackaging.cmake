@@ -6,7 +6,8 @@ include(CMakePackageConfigHelpers)
 # The public headers: these roots and every project header they include, nothing more. A new
 # host interface adds its header here; the export list and the host-build test then show what it
 # brings along.
-set(TOOLBOX_PUBLIC_HEADER_ROOTS cleanup/Cleanup.h picking/Picker.h intersection/Intersector.h)
+set(TOOLBOX_PUBLIC_HEADER_ROOTS cleanup/Cleanup.h picking/Picker.h intersection/Intersector.h
+    material/SimpleTexture.h)
 
 # Project headers include each other as "folder/Name.h", so the include tree mirrors src/.
 set(TOOLBOX_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/toolbox)

@@ -65,13 +65,15 @@ private:
     friend struct detail::TriangulatorCallbacks;
     class HoleLookup;
 
-    void appendPolygon(Mesh const& mesh, unsigned int face, HoleLookup const& holes);
-    void feedContour(std::vector<unsigned int> const& vertexIndices, std::size_t& nextRecord);
-    void cbBegin(unsigned int type);
-    void cbVertex(VertexData const* record);
-    void cbEnd();
-    void cbCombine(double const* coords, void** out);
-    void appendTriangle(VertexData const* a, VertexData const* b, VertexData const* c);
+    TOOLBOX_LOCAL void appendPolygon(Mesh const& mesh, unsigned int face, HoleLookup const& holes);
+    TOOLBOX_LOCAL void feedContour(std::vector<unsigned int> const& vertexIndices,
+                                   std::size_t& nextRecord);
+    TOOLBOX_LOCAL void cbBegin(unsigned int type);
+    TOOLBOX_LOCAL void cbVertex(VertexData const* record);
+    TOOLBOX_LOCAL void cbEnd();
+    TOOLBOX_LOCAL void cbCombine(double const* coords, void** out);
+    TOOLBOX_LOCAL void appendTriangle(VertexData const* a, VertexData const* b,
+                                      VertexData const* c);
 
     GlutessTesselator* mTess = nullptr;
     std::vector<VertexData const*> mPrimitive;  // records of the primitive being received

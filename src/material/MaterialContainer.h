@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Export.h"
 #include "material/Shader.h"
 #include "material/Texture.h"
 
@@ -17,7 +16,7 @@ namespace detail {
 // sets, keyed by the shader's key index. Maps are shared between copies and never written once
 // shared: set() installs a modified clone (copy-on-write). Interned containers are immutable;
 // callers copy one, set() on the copy and intern the copy as a new material. Not synchronised.
-class TOOLBOX_API MaterialContainer {
+class MaterialContainer {
 public:
     struct MapEntry {
         unsigned long position;  // of the key's first value in Map::values
@@ -90,8 +89,7 @@ public:
 
 private:
     template <typename M>
-    void setValue(std::shared_ptr<M const>& map, unsigned long key,
-                  typename M::Value const& value);
+    void setValue(std::shared_ptr<M const>& map, unsigned long key, typename M::Value const& value);
 
     Shader mShader;
     std::shared_ptr<BoolMap const> mBoolMap;

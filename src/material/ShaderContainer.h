@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/Export.h"
 #include "material/ShaderKeyType.h"
 
 namespace util {
@@ -19,7 +18,7 @@ namespace detail {
 // Key map and type vector are shared between copies and never written once shared: a change
 // installs a modified clone (copy-on-write), so copying a container is cheap. The hash is kept
 // current after every change. Not synchronised; interned values are immutable.
-class TOOLBOX_API ShaderContainer {
+class ShaderContainer {
 public:
     using KeyMap = std::map<std::wstring, unsigned long>;
     using TypeVector = std::vector<std::pair<ShaderKeyType, unsigned long>>;  // (type, size)
@@ -68,7 +67,7 @@ private:
 };
 
 // "name [ (key, index(type)) ... ]"; array keys end in " ARRAY))".
-TOOLBOX_API std::wostream& operator<<(std::wostream& out, ShaderContainer const& container);
+std::wostream& operator<<(std::wostream& out, ShaderContainer const& container);
 
 }  // namespace detail
 }  // namespace util

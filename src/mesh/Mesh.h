@@ -34,7 +34,13 @@ public:
     static constexpr unsigned int UV_SET_COUNT = 10;
     enum UVSet { COLORMAP = 0, BUMPMAP = 1 };
     // One cache-key slot per client that attaches its own derived data to meshes.
-    enum KEY { KEY_GENERIC = 0, KEY_INTERSECTOR = 1, KEY_RESERVED_2 = 2, KEY_RESERVED_3 = 3, KEY_PICKER = 4 };
+    enum KEY {
+        KEY_GENERIC = 0,
+        KEY_INTERSECTOR = 1,
+        KEY_RESERVED_2 = 2,
+        KEY_RESERVED_3 = 3,
+        KEY_PICKER = 4
+    };
     static constexpr unsigned int KEY_COUNT = 5;
     enum RemoveFacesDoubleMode {
         RFD_BOTH_OPPOSITE = 0,
@@ -90,7 +96,7 @@ public:
         void clear();
 
     private:
-        void clearLocked();
+        TOOLBOX_LOCAL void clearLocked();
 
         boost::mutex mMutex;  // guards every field below
         std::unique_ptr<BasicBoundingBox<float>> mBoundingBox;
@@ -197,7 +203,8 @@ public:
     unsigned long mergeDuplicateVertices(float tolerance, unsigned long first,
                                          unsigned long candidateStart, bool keepElements,
                                          std::vector<unsigned int>* removedFaces, bool areaCheck,
-                                         bool strictHoles, boost::dynamic_bitset<>* vertexSelection);
+                                         bool strictHoles,
+                                         boost::dynamic_bitset<>* vertexSelection);
     // Coplanar merging. Dissolves edges between neighbouring faces whose normals differ by less
     // than toleranceDegrees, flattest pairs first; holes are carried along, and merged faces
     // whose boundary touches itself are split into an outline and loops that become holes.
@@ -250,30 +257,33 @@ public:
     std::vector<unsigned int> mHoles;
 
 private:
-    void initFromArrays(char const* name, int vcCount, float const* vertexCoords,
-                        int const* indices, int tcCount, float const* texCoords,
-                        int const* tcIndices, int countCount, int const* counts,
-                        unsigned int const* holes, int holesCount,
-                        std::vector<Material> const* materials,
-                        std::vector<unsigned int> const* startIndices, std::string* message);
+    TOOLBOX_LOCAL void initFromArrays(char const* name, int vcCount, float const* vertexCoords,
+                                      int const* indices, int tcCount, float const* texCoords,
+                                      int const* tcIndices, int countCount, int const* counts,
+                                      unsigned int const* holes, int holesCount,
+                                      std::vector<Material> const* materials,
+                                      std::vector<unsigned int> const* startIndices,
+                                      std::string* message);
     // Hole repair: checks one group hole by hole against its face and earlier holes;
     // returns the position after the group.
-    std::size_t cleanupGroupDirectly(unsigned long& removedHoles, unsigned long& invertedHoles,
-                                     std::size_t groupStart, bool preserve);
-    bool useOctreeRoute(std::size_t groupStart, unsigned long holeCount) const;
+    TOOLBOX_LOCAL std::size_t cleanupGroupDirectly(unsigned long& removedHoles,
+                                                   unsigned long& invertedHoles,
+                                                   std::size_t groupStart, bool preserve);
+    TOOLBOX_LOCAL bool useOctreeRoute(std::size_t groupStart, unsigned long holeCount) const;
     // cleanupFaceHolesUsingOctree on the group that starts at position group.
-    void cleanupGroupUsingOctree(unsigned long& removedHoles, unsigned long& invertedHoles,
-                                 Polygon const& face, unsigned int faceIndex,
-                                 unsigned long holeCount, std::size_t group, bool preserve);
+    TOOLBOX_LOCAL void cleanupGroupUsingOctree(unsigned long& removedHoles,
+                                               unsigned long& invertedHoles, Polygon const& face,
+                                               unsigned int faceIndex, unsigned long holeCount,
+                                               std::size_t group, bool preserve);
     // Position of the first group encircled by face, or mHoles.size() when there is none.
-    std::size_t firstHoleGroup(unsigned int face) const;
+    TOOLBOX_LOCAL std::size_t firstHoleGroup(unsigned int face) const;
     // earlierHoles: the group's earlier entries that may still have corners; emptied ones are
     // dropped from it on the way.
-    bool holeIsRejected(unsigned int face, unsigned int hole,
-                        std::vector<unsigned int>& earlierHoles) const;
-    bool holesConflict(unsigned int hole, unsigned int earlier) const;
-    void invertIfFacingTheSameWay(unsigned long& invertedHoles, unsigned int face,
-                                  unsigned int hole, bool preserve);
+    TOOLBOX_LOCAL bool holeIsRejected(unsigned int face, unsigned int hole,
+                                      std::vector<unsigned int>& earlierHoles) const;
+    TOOLBOX_LOCAL bool holesConflict(unsigned int hole, unsigned int earlier) const;
+    TOOLBOX_LOCAL void invertIfFacingTheSameWay(unsigned long& invertedHoles, unsigned int face,
+                                                unsigned int hole, bool preserve);
 
     mutable Cache mCache;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -12,6 +13,12 @@ namespace test {
 
 using V3 = Vector3<float>;
 using Corners = std::vector<unsigned int>;
+
+// A cycle of distinct corners rotated to start at the smallest, whatever corner it started at.
+inline Corners fromSmallest(Corners cycle) {
+    std::rotate(cycle.begin(), std::min_element(cycle.begin(), cycle.end()), cycle.end());
+    return cycle;
+}
 
 // A mesh from positions and corner lists, with face normals computed as the passes expect.
 Mesh makeMesh(std::vector<V3> const& vertices, std::vector<Corners> const& faces,

@@ -29,6 +29,10 @@ Mesh makeMesh(std::vector<V3> const& vertices, std::vector<Corners> const& faces
 Corners addSquare(std::vector<V3>& vertices, float x0, float y0, float x1, float y1,
                   bool clockwise = false);
 
+// A regular n-gon of the given radius around the origin in the plane z = 0, counter-clockwise
+// seen from +z: one face, n vertices.
+Mesh makeRegularPolygon(unsigned int n, float radius);
+
 // Closed unit cube with outward faces: 8 vertices, 6 quads.
 Mesh makeCube();
 

@@ -21,7 +21,7 @@ constexpr int ROUNDS = 40;
 // absent group, a group without geometry, or that distance. One thread keeps flushing.
 TEST(TriIntersectorStressTest, ProducersQueriesAndFlushesInterleave) {
     TriIntersector intersector;
-    Mesh const shared = test::makeRegularPolygon(24, 2);  // through the cache, by every producer at once
+    Mesh const shared = test::makeRegularPolygon(24, 2);  // cached, used by every producer at once
     std::vector<unsigned long> groups;
     for (int p = 0; p < PRODUCERS; ++p) groups.push_back(intersector.createGroup());
     boost::barrier start(PRODUCERS + QUERIERS + 1);

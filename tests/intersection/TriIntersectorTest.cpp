@@ -174,7 +174,8 @@ TEST_F(TriIntersectorTest, BoundingMeshIsReplacedAndRelocatedWithTheGroup) {
 TEST_F(TriIntersectorTest, RelocationMovesPretransformedAndCachedEntries) {
     for (unsigned int const n : {4u, 16u}) {
         unsigned long const group = newGroup();
-        mIntersector.addEntry(group, polygon(n), Matrix<float>::translation(0, 0, 1), mTriangulator);
+        mIntersector.addEntry(group, polygon(n), Matrix<float>::translation(0, 0, 1),
+                              mTriangulator);
         EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 99.0f) << n;
         mIntersector.relocate(group, 0, 0, 5);
         EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 94.0f) << n;

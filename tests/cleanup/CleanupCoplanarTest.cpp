@@ -49,28 +49,6 @@ TEST(CleanupRemoveEdgesCoplanarTest, CheckUVsKeepsTheEdgeBetweenTextures) {
     Record const merged(removeEdgesCoplanar(0.1f, false, b.record()));
     ASSERT_TRUE(merged);
     EXPECT_EQ(values(merged->mCounts, merged->mCountCount), (std::vector<int>{4}));
-}
-
-TEST(CleanupRemoveEdgesCoplanarTest, ATriangulatedRingComesBackAsAFaceWithAHole) {
-    RecordBuilder b;
-    b.coords = {0, 0, 0, 3, 0, 0, 3, 3, 0, 0, 3, 0, 1, 1, 0, 2, 1, 0, 2, 2, 0, 1, 2, 0};
-    for (auto const& t : {std::vector<int>{0, 1, 5},
-                          {0, 5, 4},
-                          {1, 2, 6},
-                          {1, 6, 5},
-                          {2, 3, 7},
-                          {2, 7, 6},
-                          {3, 0, 4},
-                          {3, 4, 7}}) {
-        b.counts.push_back(3);
-        b.indices.insert(b.indices.end(), t.begin(), t.end());
-    }
-    Record const out(removeEdgesCoplanar(0.1f, false, b.record()));
-    ASSERT_TRUE(out);
-    EXPECT_EQ(values(out->mCounts, out->mCountCount), (std::vector<int>{4, 4}));
-    EXPECT_EQ(out->mVCCount, 24);
-    ASSERT_EQ(out->mHolesCount, 3);
-    EXPECT_EQ(out->mHoles[2], 0xFFFFFFFFu);
     EXPECT_EQ(removeEdgesCoplanar(0.1f, false, RecordBuilder().record()), nullptr);
 }
 

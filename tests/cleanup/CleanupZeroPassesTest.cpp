@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
-
 #include "cleanup/Cleanup.h"
 #include "support/MeshBuilders.h"
 
@@ -11,19 +8,6 @@ namespace {
 
 using util::test::Record;
 using util::test::RecordBuilder;
-using util::test::values;
-
-TEST(CleanupRemoveEdgesZeroTest, CollapsesTheShortEdgeAndDropsItsVertex) {
-    RecordBuilder b;
-    b.coords = {0, 0, 0, 0.5f, 0, 0, 2, 1, 0, 0, 1, 0};  // edges from corner 0: 0.5 and exactly 1
-    b.addFace({0, 1, 2, 3});
-    Record const out(removeEdgesZero(1.0f, b.record()));
-    ASSERT_TRUE(out);
-    EXPECT_EQ(values(out->mCounts, out->mCountCount), (std::vector<int>{3}));
-    EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(values(out->mVertexCoords, out->mVCCount),
-              (std::vector<float>{0, 0, 0, 2, 1, 0, 0, 1, 0}));
-}
 
 TEST(CleanupZeroPassesTest, NothingLeftOrAnUnusableRecordGivesNull) {
     RecordBuilder b;

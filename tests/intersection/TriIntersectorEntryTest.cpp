@@ -56,46 +56,47 @@ void expectCorners(Snap const& s, V3 const& a, V3 const& b, V3 const& c) {
     expectVec(s.corner2, c);
 }
 
-TEST(TriIntersectorSnapTest, FaceWhenNoCornerOrEdgeIsVisible) {
-    // Corners and edges far outside the view; the diagonal crosses it but is no edge.
-    Snap const s = snapDown(*entryOf(quad(-5, -5, 5, 5)), 0.01f, 0.0f);
-    EXPECT_EQ(s.kind, 3);
-    expectVec(s.point, V3(0.01f, 0, 0));
-    expectCorners(s, V3(-5, -5, 0), V3(5, -5, 0), V3(5, 5, 0));
-}
-
-TEST(TriIntersectorSnapTest, VisibleCornerOfTheHitTriangleReplacesTheFace) {
-    // All corners lie at the face's depth: the hit triangle's first corner takes over, and the
-    // corners of the next triangle at that depth only claim it, so its edges stay out.
-    Snap const s = snapDown(*entryOf(quad(-0.5f, -0.5f, 0.5f, 0.5f)), 0.2f, -0.1f);
-    EXPECT_EQ(s.kind, 1);
-    expectVec(s.point, V3(-0.5f, -0.5f, 0));
-    expectCorners(s, V3(-0.5f, -0.5f, 0), V3(0.5f, -0.5f, 0), V3(0.5f, 0.5f, 0));
-}
-
-TEST(TriIntersectorSnapTest, VisibleEdgeOfTheHitTriangleReplacesTheFace) {
-    Snap const s = snapDown(*entryOf(quad(-5, -0.5f, 5, 0.5f)), 0.2f, -0.2f);
-    EXPECT_EQ(s.kind, 2);
-    expectVec(s.point, V3(0.2f, -0.5f, 0));
-    expectCorners(s, V3(-5, -0.5f, 0), V3(5, -0.5f, 0), V3(5, 0.5f, 0));
-}
-
-TEST(TriIntersectorSnapTest, NearestCornerOfAMissedTriangleInItsOwnCornerOrder) {
-    // Depths 10, 9.5, 10.5: the second corner wins and comes first.
-    std::vector<V3> const corners{V3(0.6f, 0, 0), V3(0.5f, 0, 0.5f), V3(0.5f, 0.1f, -0.5f)};
-    Snap const s = snapDown(*entryOf(triMesh(corners, {0, 1, 2}, {})), -0.5f, -0.5f);
-    EXPECT_EQ(s.kind, -1);
-    expectVec(s.point, corners[1]);
-    expectCorners(s, corners[1], corners[2], corners[0]);
-}
-
-TEST(TriIntersectorSnapTest, EdgeOfAMissedTriangleIsClampedToTheSegment) {
-    // Only edge 0-1 crosses the view; the ray passes beyond its end at x = 1.5.
-    std::vector<V3> const corners{V3(-5, 0.5f, 0), V3(1.5f, 0.5f, 0), V3(0, 5, 0)};
-    Snap const s = snapDown(*entryOf(triMesh(corners, {0, 1, 2}, {0, 1, 1, 2, 2, 0})), 2, 0);
-    EXPECT_EQ(s.kind, -2);
-    expectVec(s.point, V3(1.5f, 0.5f, 0));
-    expectCorners(s, corners[0], corners[1], corners[2]);
+TEST(TriIntersectorSnapTest, EachRuleOnAHandBuiltScene) {
+    std::vector<V3> const missed{V3(0.6f, 0, 0), V3(0.5f, 0, 0.5f), V3(0.5f, 0.1f, -0.5f)};
+    std::vector<V3> const clamped{V3(-5, 0.5f, 0), V3(1.5f, 0.5f, 0), V3(0, 5, 0)};
+    std::vector<V3> const later{V3(-5, -5, 0),     V3(5, -5, 0),          V3(0, 5, 0),
+                                V3(0.5f, 0.5f, 0), V3(0.6f, 0.5f, -0.3f), V3(0.5f, 0.6f, -0.3f)};
+    struct Case {
+        char const* rule;
+        std::shared_ptr<TriangleMesh> mesh;
+        float x, y;
+        signed char kind;
+        V3 point, c0, c1, c2;
+    };
+    Case const cases[] = {
+        // Corners and edges far outside the view; the diagonal crosses it but is no edge.
+        {"face", quad(-5, -5, 5, 5), 0.01f, 0.0f, 3, V3(0.01f, 0, 0), V3(-5, -5, 0), V3(5, -5, 0),
+         V3(5, 5, 0)},
+        // All corners lie at the face's depth: the hit triangle's first corner takes over, and
+        // the corners of the next triangle at that depth only claim it, so its edges stay out.
+        {"corner of the hit triangle", quad(-0.5f, -0.5f, 0.5f, 0.5f), 0.2f, -0.1f, 1,
+         V3(-0.5f, -0.5f, 0), V3(-0.5f, -0.5f, 0), V3(0.5f, -0.5f, 0), V3(0.5f, 0.5f, 0)},
+        {"edge of the hit triangle", quad(-5, -0.5f, 5, 0.5f), 0.2f, -0.2f, 2, V3(0.2f, -0.5f, 0),
+         V3(-5, -0.5f, 0), V3(5, -0.5f, 0), V3(5, 0.5f, 0)},
+        // Depths 10, 9.5, 10.5: the second corner wins and comes first.
+        {"nearest corner of a missed triangle", triMesh(missed, {0, 1, 2}, {}), -0.5f, -0.5f, -1,
+         missed[1], missed[1], missed[2], missed[0]},
+        // Only edge 0-1 crosses the view; the ray passes beyond its end at x = 1.5.
+        {"edge of a missed triangle, clamped", triMesh(clamped, {0, 1, 2}, {0, 1, 1, 2, 2, 0}), 2,
+         0, -2, V3(1.5f, 0.5f, 0), clamped[0], clamped[1], clamped[2]},
+        // Triangle 0 is hit (previous becomes the maximum float); triangle 1's first corner
+        // matches the best depth and claims the snap for triangle 1, whose deeper second corner
+        // then takes it.
+        {"previous carries over", triMesh(later, {0, 1, 2, 3, 4, 5}, {}), 0.1f, 0.1f, -1, later[4],
+         later[4], later[5], later[3]},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.rule);
+        Snap const s = snapDown(*entryOf(c.mesh), c.x, c.y);
+        EXPECT_EQ(s.kind, c.kind);
+        expectVec(s.point, c.point);
+        expectCorners(s, c.c0, c.c1, c.c2);
+    }
 }
 
 TEST(TriIntersectorSnapTest, EdgesOutsideTheViewOrNotInTheEdgeSetNeverSnap) {
@@ -108,17 +109,6 @@ TEST(TriIntersectorSnapTest, EdgesOutsideTheViewOrNotInTheEdgeSetNeverSnap) {
     EXPECT_EQ(s.kind, 0);
     Snap const hit = snapDown(*entryOf(mesh), 0.5f, 1.8f);
     EXPECT_EQ(hit.kind, 3);
-}
-
-TEST(TriIntersectorSnapTest, PreviousCarriesOverSoADeeperCornerOfALaterTriangleWins) {
-    // Triangle 0 is hit (previous becomes the maximum float); triangle 1's first corner matches
-    // the best depth and claims the snap for triangle 1, whose deeper second corner then takes it.
-    std::vector<V3> const vertices{V3(-5, -5, 0),     V3(5, -5, 0),          V3(0, 5, 0),
-                                   V3(0.5f, 0.5f, 0), V3(0.6f, 0.5f, -0.3f), V3(0.5f, 0.6f, -0.3f)};
-    Snap const s = snapDown(*entryOf(triMesh(vertices, {0, 1, 2, 3, 4, 5}, {})), 0.1f, 0.1f);
-    EXPECT_EQ(s.kind, -1);
-    expectVec(s.point, vertices[4]);
-    expectCorners(s, vertices[4], vertices[5], vertices[3]);
 }
 
 TEST(TriIntersectorSnapTest, FaceBehindTheOriginStillCounts) {

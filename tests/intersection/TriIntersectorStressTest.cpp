@@ -12,31 +12,16 @@
 
 namespace util {
 namespace {
-using test::V3;
-
 constexpr int PRODUCERS = 8;
 constexpr int QUERIERS = 2;
 constexpr int ROUNDS = 40;
-
-// A convex n-gon of radius 2 in the plane z = 0.
-Mesh polygon(unsigned int n) {
-    std::vector<V3> vertices;
-    test::Corners corners;
-    for (unsigned int k = 0; k < n; ++k) {
-        double const angle = 2 * 3.141592653589793 * k / n;
-        vertices.emplace_back(static_cast<float>(2 * std::cos(angle)),
-                              static_cast<float>(2 * std::sin(angle)), 0.0f);
-        corners.push_back(k);
-    }
-    return test::makeMesh(vertices, {corners});
-}
 
 // Producers add, box, and shift their groups back and forth along x, so that a ray down through
 // (0.3, 0.2) meets every group at distance 100 (to rounding) whatever has executed; queries only ever see an
 // absent group, a group without geometry, or that distance. One thread keeps flushing.
 TEST(TriIntersectorStressTest, ProducersQueriesAndFlushesInterleave) {
     TriIntersector intersector;
-    Mesh const shared = polygon(24);  // through the cache, by every producer at once
+    Mesh const shared = test::makeRegularPolygon(24, 2);  // cached, used by every producer at once
     std::vector<unsigned long> groups;
     for (int p = 0; p < PRODUCERS; ++p) groups.push_back(intersector.createGroup());
     boost::barrier start(PRODUCERS + QUERIERS + 1);
@@ -47,7 +32,7 @@ TEST(TriIntersectorStressTest, ProducersQueriesAndFlushesInterleave) {
     for (int p = 0; p < PRODUCERS; ++p) {
         threads.emplace_back([&, p] {
             Triangulator triangulator;
-            Mesh const small = polygon(static_cast<unsigned int>(3 + p));
+            Mesh const small = test::makeRegularPolygon(static_cast<unsigned int>(3 + p), 2);
             start.wait();
             for (int round = 0; round < ROUNDS; ++round) {
                 intersector.addEntry(groups[p], round % 2 ? small : shared, Matrix<float>(),

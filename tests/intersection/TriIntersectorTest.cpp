@@ -17,24 +17,13 @@ using KeyManager = Mesh2TriangleMeshCache::KeyManager;
 
 constexpr float FLOAT_MAX = 3.4028235e38f;
 
-// A convex n-gon of radius 2 around (0, 0, z), counter-clockwise seen from +z: one face, n
-// vertices, n edges.
-std::unique_ptr<Mesh> polygon(unsigned int n, float z = 0) {
-    std::vector<V3> vertices;
-    test::Corners corners;
-    for (unsigned int k = 0; k < n; ++k) {
-        double const angle = 2 * 3.141592653589793 * k / n;
-        vertices.emplace_back(static_cast<float>(2 * std::cos(angle)),
-                              static_cast<float>(2 * std::sin(angle)), z);
-        corners.push_back(k);
-    }
-    return std::make_unique<Mesh>(test::makeMesh(vertices, {corners}));
-}
+// A convex n-gon of radius 2 around the origin: one face, n vertices, n edges.
+Mesh polygon(unsigned int n) { return test::makeRegularPolygon(n, 2); }
 
-std::unique_ptr<Mesh> square(float x0, float y0, float x1, float y1) {
+Mesh square(float x0, float y0, float x1, float y1) {
     std::vector<V3> vertices;
     test::Corners const corners = test::addSquare(vertices, x0, y0, x1, y1);
-    return std::make_unique<Mesh>(test::makeMesh(vertices, {corners}));
+    return test::makeMesh(vertices, {corners});
 }
 
 unsigned long numberOf(unsigned long group) {
@@ -76,15 +65,23 @@ float distanceDown(Intersector& intersector, unsigned long group) {
     return distance;
 }
 
+// Groups made with newGroup are disposed of at the end.
 class TriIntersectorTest : public ::testing::Test {
 protected:
+    void TearDown() override {
+        for (unsigned long const group : mGroups) mIntersector.dispose(group);
+        mIntersector.processQueue();
+    }
+    unsigned long newGroup() { return mGroups.emplace_back(mIntersector.createGroup()); }
+
+    std::vector<unsigned long> mGroups;
     TriIntersector mIntersector;
     Triangulator mTriangulator;
 };
 
 TEST_F(TriIntersectorTest, GroupsAreNumberedPerIntersectorAndKnowTheirOwner) {
-    unsigned long const first = mIntersector.createGroup();
-    unsigned long const second = mIntersector.createGroup();
+    unsigned long const first = newGroup();
+    unsigned long const second = newGroup();
     std::unique_ptr<Intersector> const other(Intersector::createIntersector());
     unsigned long const elsewhere = other->createGroup();
     EXPECT_EQ(numberOf(first), 1u);
@@ -92,54 +89,48 @@ TEST_F(TriIntersectorTest, GroupsAreNumberedPerIntersectorAndKnowTheirOwner) {
     EXPECT_EQ(numberOf(elsewhere), 1u);
     EXPECT_EQ(Intersector::getAssociatedIntersector(second), &mIntersector);
     EXPECT_EQ(Intersector::getAssociatedIntersector(elsewhere), other.get());
-    for (unsigned long const group : {first, second}) mIntersector.dispose(group);
     other->dispose(elsewhere);
-    mIntersector.processQueue();
     other->processQueue();
 }
 
 TEST_F(TriIntersectorTest, CommandsWaitForADrainAndFlushDropsThem) {
-    unsigned long const group = mIntersector.createGroup();
-    std::unique_ptr<Mesh> const mesh = square(-1, -1, 1, 1);
-    for (int k = 0; k < 3; ++k) mIntersector.addEntry(group, *mesh, Matrix<float>(), mTriangulator);
+    unsigned long const group = newGroup();
+    Mesh const mesh = square(-1, -1, 1, 1);
+    for (int k = 0; k < 3; ++k) mIntersector.addEntry(group, mesh, Matrix<float>(), mTriangulator);
     EXPECT_EQ(mIntersector.getQueueSize(), 3u);
     mIntersector.flushQueue();
     EXPECT_EQ(mIntersector.getQueueSize(), 0u);
     EXPECT_EQ(distanceDown(mIntersector, group), -1.0f);  // still no such group
 
-    mIntersector.addEntry(group, *mesh, Matrix<float>::translation(0, 0, 5), mTriangulator);
+    mIntersector.addEntry(group, mesh, Matrix<float>::translation(0, 0, 5), mTriangulator);
     mIntersector.relocate(group, 0, 0, 10);  // runs after the add it follows
     EXPECT_EQ(mIntersector.getQueueSize(), 2u);
     EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 85.0f);
     EXPECT_EQ(mIntersector.getQueueSize(), 0u);
-    mIntersector.dispose(group);
-    mIntersector.processQueue();
 }
 
 TEST_F(TriIntersectorTest, SmallMeshesArePretransformedLargeOnesShareOneCachedMesh) {
-    unsigned long const group = mIntersector.createGroup();
-    std::unique_ptr<Mesh> const small = polygon(15);
-    std::unique_ptr<Mesh> const large = polygon(16);
+    unsigned long const group = newGroup();
+    Mesh const small = polygon(15);
+    Mesh const large = polygon(16);
     Matrix<float> const lift = Matrix<float>::translation(0, 0, 3);
-    mIntersector.addEntry(group, *small, lift, mTriangulator);
-    mIntersector.addEntry(group, *small, lift, mTriangulator);
-    mIntersector.addEntry(group, *large, lift, mTriangulator);
-    mIntersector.addEntry(group, *large, Matrix<float>(), mTriangulator);
+    mIntersector.addEntry(group, small, lift, mTriangulator);
+    mIntersector.addEntry(group, small, lift, mTriangulator);
+    mIntersector.addEntry(group, large, lift, mTriangulator);
+    mIntersector.addEntry(group, large, Matrix<float>(), mTriangulator);
     Dumped const dumped = dumpOf(mIntersector, group);
     EXPECT_EQ(dumped.trafoSizes, (std::vector<std::size_t>{0, 0, 1, 1}));
     EXPECT_NE(dumped.meshes[0], dumped.meshes[1]);  // each small entry owns its mesh
     EXPECT_EQ(dumped.meshes[2], dumped.meshes[3]);
     EXPECT_EQ(mIntersector.getCacheSize(), 1u);
     EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 97.0f);
-    mIntersector.dispose(group);
-    mIntersector.processQueue();
 }
 
 TEST_F(TriIntersectorTest, CacheIsEvictedAfterADrainThatExecutedACommandOnly) {
     unsigned long const group = mIntersector.createGroup();
-    std::unique_ptr<Mesh> const large = polygon(20);
-    mIntersector.addEntry(group, *large, Matrix<float>(), mTriangulator);
-    unsigned long const key = keyOf(*large);
+    Mesh const large = polygon(20);
+    mIntersector.addEntry(group, large, Matrix<float>(), mTriangulator);
+    unsigned long const key = keyOf(large);
     mIntersector.flushQueue();
     mIntersector.processQueue();  // nothing executed: nothing evicted
     EXPECT_EQ(mIntersector.getCacheSize(), 1u);
@@ -149,9 +140,9 @@ TEST_F(TriIntersectorTest, CacheIsEvictedAfterADrainThatExecutedACommandOnly) {
     EXPECT_EQ(mIntersector.getCacheSize(), 0u);
 
     unsigned long const next = KeyManager::instance(Mesh::KEY_INTERSECTOR).peekNext();
-    mIntersector.addEntry(group, *large, Matrix<float>(), mTriangulator);
+    mIntersector.addEntry(group, large, Matrix<float>(), mTriangulator);
     EXPECT_EQ(mIntersector.getCacheSize(), 1u);
-    EXPECT_EQ(keyOf(*large), key);
+    EXPECT_EQ(keyOf(large), key);
     EXPECT_EQ(KeyManager::instance(Mesh::KEY_INTERSECTOR).peekNext(), next + 1);
     EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 100.0f);
 
@@ -161,12 +152,11 @@ TEST_F(TriIntersectorTest, CacheIsEvictedAfterADrainThatExecutedACommandOnly) {
 }
 
 TEST_F(TriIntersectorTest, BoundingMeshIsReplacedAndRelocatedWithTheGroup) {
-    unsigned long const group = mIntersector.createGroup();
+    unsigned long const group = newGroup();
     unsigned long const untouched = mIntersector.createGroup();
-    std::unique_ptr<Mesh> const geometry = square(-0.5f, -0.5f, 0.5f, 0.5f);
-    mIntersector.addEntry(group, *geometry, Matrix<float>(), mTriangulator);
-    mIntersector.setOABBox(group, *square(3, 3, 4, 4), mTriangulator);
-    mIntersector.setOABBox(group, *square(-0.8f, -0.8f, 0.8f, 0.8f), mTriangulator);
+    mIntersector.addEntry(group, square(-0.5f, -0.5f, 0.5f, 0.5f), Matrix<float>(), mTriangulator);
+    mIntersector.setOABBox(group, square(3, 3, 4, 4), mTriangulator);
+    mIntersector.setOABBox(group, square(-0.8f, -0.8f, 0.8f, 0.8f), mTriangulator);
     Matrix<float> const view;
     EXPECT_TRUE(mIntersector.intersects(group, view.m, false));
     EXPECT_TRUE(mIntersector.intersects(group, view.m, true));
@@ -179,25 +169,21 @@ TEST_F(TriIntersectorTest, BoundingMeshIsReplacedAndRelocatedWithTheGroup) {
     mIntersector.dispose(untouched);  // never used: only the handle goes
     mIntersector.processQueue();
     EXPECT_TRUE(mIntersector.intersects(group, view.m, false));
-    mIntersector.dispose(group);
-    mIntersector.processQueue();
 }
 
 TEST_F(TriIntersectorTest, RelocationMovesPretransformedAndCachedEntries) {
     for (unsigned int const n : {4u, 16u}) {
-        unsigned long const group = mIntersector.createGroup();
-        mIntersector.addEntry(group, *polygon(n), Matrix<float>::translation(0, 0, 1),
+        unsigned long const group = newGroup();
+        mIntersector.addEntry(group, polygon(n), Matrix<float>::translation(0, 0, 1),
                               mTriangulator);
         EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 99.0f) << n;
         mIntersector.relocate(group, 0, 0, 5);
         EXPECT_FLOAT_EQ(distanceDown(mIntersector, group), 94.0f) << n;
-        mIntersector.dispose(group);
-        mIntersector.processQueue();
     }
 }
 
 TEST_F(TriIntersectorTest, UnknownGroupsWriteNothingAndEmptyGroupsOnlyTheDistance) {
-    unsigned long const group = mIntersector.createGroup();
+    unsigned long const group = newGroup();
     float const origin[3] = {0, 0, 10};
     float const direction[3] = {0, 0, -1};
     float distance = -1;
@@ -210,13 +196,11 @@ TEST_F(TriIntersectorTest, UnknownGroupsWriteNothingAndEmptyGroupsOnlyTheDistanc
     EXPECT_EQ(point[0], 7.0f);
     EXPECT_FALSE(mIntersector.intersects(group, view.m, true));
 
-    mIntersector.setOABBox(group, *square(-1, -1, 1, 1), mTriangulator);
+    mIntersector.setOABBox(group, square(-1, -1, 1, 1), mTriangulator);
     EXPECT_FALSE(mIntersector.getDistanceToGroup(group, origin, direction, distance, normal));
     EXPECT_EQ(distance, FLOAT_MAX);
     EXPECT_EQ(normal[0], 7.0f);
     EXPECT_TRUE(mIntersector.intersects(group, view.m, true));  // box inside, no geometry
-    mIntersector.dispose(group);
-    mIntersector.processQueue();
 }
 
 TEST_F(TriIntersectorTest, RotatedAndMirroredSmallMeshesKeepTheirTriangles) {
@@ -229,11 +213,9 @@ TEST_F(TriIntersectorTest, RotatedAndMirroredSmallMeshesKeepTheirTriangles) {
     Matrix<float> mirrored = upright;
     mirrored[0] = -1;
     for (Matrix<float> const& transform : {upright, mirrored}) {
-        unsigned long const group = mIntersector.createGroup();
-        {
-            std::unique_ptr<Mesh> const mesh = square(-1, -1, 1, 1);
-            mIntersector.addEntry(group, *mesh, transform, mTriangulator);
-        }  // the host may drop its mesh at once
+        unsigned long const group = newGroup();
+        // A temporary: the host may drop its mesh at once.
+        mIntersector.addEntry(group, square(-1, -1, 1, 1), transform, mTriangulator);
         float const origin[3] = {0.2f, 10, 0.3f};
         float const direction[3] = {0, -1, 0};
         float distance = 0;
@@ -245,8 +227,6 @@ TEST_F(TriIntersectorTest, RotatedAndMirroredSmallMeshesKeepTheirTriangles) {
         Matrix<float> const view;
         // Every corner is visible at the hit's depth; which triangle claims it depends on the scan.
         EXPECT_EQ(std::abs(mIntersector.snap(group, view.m, origin, direction, point, a, b, c)), 1);
-        mIntersector.dispose(group);
-        mIntersector.processQueue();
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "mesh/EdgeMap.h"
 #include "mesh/EdgeTable.h"
+#include "mesh/FlatEdgeTable.h"
 #include "mesh/MeshUtils.h"
 #include "support/MeshBuilders.h"
 
@@ -20,42 +21,68 @@ std::vector<Pair> sortedPairs(std::vector<Pair> pairs) {
     return pairs;
 }
 
-// The oracle is the ordered-map EdgeMap: the same edges, faces and vertex lists, whatever the
-// numbering. Random faces repeat corners, consecutively too, so edges from a vertex to itself
-// and faces using an edge twice occur.
-TEST(EdgeTableTest, HoldsTheAdjacencyOfTheEdgeMap) {
+void expectSameAdjacency(Mesh const& mesh, unsigned int vertexCount) {
+    EdgeMap const map(mesh, nullptr, true);
+    detail::EdgeTable const table(mesh.mFaces, vertexCount);
+    ASSERT_EQ(table.edgeCount(), map.getEdges().size());
+    for (EdgeMap::EdgeInfo const& edge : map.getEdges()) {
+        std::size_t const e = table.findEdge(edge.highVertex, edge.lowVertex);
+        ASSERT_NE(e, detail::EdgeTable::NONE);
+        EXPECT_EQ(std::vector<unsigned int>(table.faces(e).begin(), table.faces(e).end()),
+                  edge.faces);
+    }
+    std::vector<std::vector<unsigned int>> vertexEdges;
+    MeshUtils::calculateVertex2Edges(mesh, vertexEdges, map, nullptr);
+    for (unsigned int v = 0; v < vertexCount; ++v) {
+        std::vector<Pair> expected, actual;
+        for (unsigned int const e : vertexEdges[v])
+            expected.emplace_back(map.getEdges()[e].lowVertex, map.getEdges()[e].highVertex);
+        for (unsigned int const e : table.vertexEdges(v))
+            actual.emplace_back(table.lowVertex(e), table.highVertex(e));
+        EXPECT_EQ(sortedPairs(actual), sortedPairs(expected)) << "vertex " << v;
+        for (unsigned int w = 0; w <= vertexCount; ++w)
+            EXPECT_EQ(table.findEdge(v, w) == detail::EdgeTable::NONE, map.findEdge(v, w) < 0);
+    }
+}
+
+// The flat table lists the edge map's edges in its order, with and without a vertex filter.
+void expectSameEdgeList(Mesh const& mesh, unsigned int vertexCount, std::mt19937& random) {
+    boost::dynamic_bitset<> filter(vertexCount);
+    for (unsigned int v = 0; v < vertexCount; ++v) filter[v] = random() % 2 == 0;
+    boost::dynamic_bitset<> const *const none = nullptr, *const some = &filter;
+    for (boost::dynamic_bitset<> const* f : {none, some})
+        for (bool const both : {true, false}) {
+            EdgeMap const plain(mesh, f, both);
+            detail::FlatEdgeTable const flat(mesh.mFaces, vertexCount, f, both);
+            ASSERT_EQ(flat.edges().size(), plain.getEdges().size());
+            for (std::size_t e = 0; e < flat.edges().size(); ++e) {
+                auto const& x = flat.edges()[e];
+                auto const& y = plain.getEdges()[e];
+                EXPECT_EQ(Pair(x.lowVertex, x.highVertex), Pair(y.lowVertex, y.highVertex));
+                EXPECT_EQ(std::vector<unsigned int>(flat.facesOf(x), flat.facesOf(x) + x.faceCount),
+                          y.faces);
+            }
+        }
+}
+
+// Both tables replace the ordered-map EdgeMap and must hold its adjacency exactly. Random faces
+// repeat corners, consecutively too, so edges from a vertex to itself and faces using an edge
+// twice occur; small meshes alternate with larger ones.
+TEST(EdgeTableTest, BothTablesHoldTheAdjacencyOfTheEdgeMap) {
     std::mt19937 random(5);
-    for (int round = 0; round < 200; ++round) {
-        unsigned int const vertexCount = 1 + random() % 9;
-        std::vector<test::V3> const vertices(vertexCount);
-        std::vector<test::Corners> faces(random() % 7);
+    for (int round = 0; round < 240; ++round) {
+        bool const small = round % 6 != 0;
+        unsigned int const vertexCount = small ? 1 + random() % 9 : 4 + random() % 30;
+        std::vector<test::Corners> faces(small ? random() % 7 : 1 + random() % 40);
         for (test::Corners& face : faces) {
-            face.resize(random() % 6);
+            face.resize(random() % 7);
             for (unsigned int& corner : face) corner = random() % vertexCount;
         }
-        Mesh const mesh = test::makeMesh(vertices, faces);
-        EdgeMap const map(mesh, nullptr, true);
-        detail::EdgeTable const table(mesh.mFaces, vertexCount);
-
-        ASSERT_EQ(table.edgeCount(), map.getEdges().size());
-        for (EdgeMap::EdgeInfo const& edge : map.getEdges()) {
-            std::size_t const e = table.findEdge(edge.highVertex, edge.lowVertex);
-            ASSERT_NE(e, detail::EdgeTable::NONE);
-            EXPECT_EQ(std::vector<unsigned int>(table.faces(e).begin(), table.faces(e).end()),
-                      edge.faces);
-        }
-        std::vector<std::vector<unsigned int>> vertexEdges;
-        MeshUtils::calculateVertex2Edges(mesh, vertexEdges, map, nullptr);
-        for (unsigned int v = 0; v < vertexCount; ++v) {
-            std::vector<Pair> expected, actual;
-            for (unsigned int const e : vertexEdges[v])
-                expected.emplace_back(map.getEdges()[e].lowVertex, map.getEdges()[e].highVertex);
-            for (unsigned int const e : table.vertexEdges(v))
-                actual.emplace_back(table.lowVertex(e), table.highVertex(e));
-            EXPECT_EQ(sortedPairs(actual), sortedPairs(expected)) << "vertex " << v;
-            for (unsigned int w = 0; w <= vertexCount; ++w)
-                EXPECT_EQ(table.findEdge(v, w) == detail::EdgeTable::NONE, map.findEdge(v, w) < 0);
-        }
+        Mesh const mesh = test::makeMesh(std::vector<test::V3>(vertexCount), faces);
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        expectSameAdjacency(mesh, vertexCount);
+        expectSameEdgeList(mesh, vertexCount, random);
+        if (HasFailure()) break;
     }
 }
 

@@ -12,36 +12,27 @@ namespace {
 
 unsigned int const END = Mesh::HOLES_END;
 
+std::vector<unsigned int> sanitised(std::vector<unsigned int> const& holes, unsigned int faces,
+                                    bool keepEmpty) {
+    std::vector<unsigned int> out{7};  // replaced, not appended to
+    HoleUtils::removeIllegalHolesStructureEntries(holes.data(), holes.size(), faces, out,
+                                                  keepEmpty);
+    return out;
+}
+
 TEST(HoleUtilsTest, SanitiserDropsIllegalEntriesAndMergesGroups) {
-    std::vector<unsigned int> const holes{1, 2, 2, 1, 99, END, 1, 3, END, 50, 4, END};
-    std::vector<unsigned int> out{7};
-    HoleUtils::removeIllegalHolesStructureEntries(holes.data(), holes.size(), 10, out, false);
-    EXPECT_EQ(out, (std::vector<unsigned int>{1, 2, 3, END}));
-}
-
-TEST(HoleUtilsTest, StructureWithoutFinalTerminatorIsDiscarded) {
-    std::vector<unsigned int> const holes{1, 2, END, 3, 4};
-    std::vector<unsigned int> out{7};
-    HoleUtils::removeIllegalHolesStructureEntries(holes.data(), holes.size(), 10, out, true);
-    EXPECT_TRUE(out.empty());
-    HoleUtils::removeIllegalHolesStructureEntries(nullptr, 0, 10, out, true);
-    EXPECT_TRUE(out.empty());
-}
-
-TEST(HoleUtilsTest, EmptyGroupsAreKeptOnlyOnRequestAndStrayTerminatorsVanish) {
-    std::vector<unsigned int> const holes{END, 4, END, END, 5, 6, END};
-    std::vector<unsigned int> out;
-    HoleUtils::removeIllegalHolesStructureEntries(holes.data(), holes.size(), 10, out, true);
-    EXPECT_EQ(out, (std::vector<unsigned int>{4, END, 5, 6, END}));
-    HoleUtils::removeIllegalHolesStructureEntries(holes.data(), holes.size(), 10, out, false);
-    EXPECT_EQ(out, (std::vector<unsigned int>{5, 6, END}));
-}
-
-TEST(HoleUtilsTest, AHoleUnderTwoFacesStaysUnderBoth) {
-    std::vector<unsigned int> const holes{1, 3, END, 2, 3, END};
-    std::vector<unsigned int> out;
-    HoleUtils::removeIllegalHolesStructureEntries(holes.data(), holes.size(), 4, out, false);
-    EXPECT_EQ(out, holes);
+    using Holes = std::vector<unsigned int>;
+    // Repeats, a face as its own hole and entries beyond the faces go; groups of a face merge.
+    EXPECT_EQ(sanitised({1, 2, 2, 1, 99, END, 1, 3, END, 50, 4, END}, 10, false),
+              (Holes{1, 2, 3, END}));
+    // Without a final terminator the whole structure is discarded.
+    EXPECT_TRUE(sanitised({1, 2, END, 3, 4}, 10, true).empty());
+    EXPECT_TRUE(sanitised({}, 10, true).empty());
+    // Empty groups stay only on request; stray terminators vanish.
+    EXPECT_EQ(sanitised({END, 4, END, END, 5, 6, END}, 10, true), (Holes{4, END, 5, 6, END}));
+    EXPECT_EQ(sanitised({END, 4, END, END, 5, 6, END}, 10, false), (Holes{5, 6, END}));
+    // A hole under two faces stays under both.
+    EXPECT_EQ(sanitised({1, 3, END, 2, 3, END}, 4, false), (Holes{1, 3, END, 2, 3, END}));
 }
 
 // The sanitiser's repeat detection against a linear search of each face's list.

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "mesh/MeshCleanupUtils.h"
 #include "support/MeshBuilders.h"
 
@@ -83,9 +81,7 @@ TEST_F(MeshCleanupUtilsMergeTest, InteriorRunVerticesDisappear) {
     Mesh::Polygon a({0, 1, 4, 2, 3});
     Mesh::Polygon b({1, 5, 6, 2, 4});
     MeshCleanupUtils::mergeFacesWithSharedEdge(vertices, a, b, 4);
-    Corners merged = a.vertexIndices;
-    std::rotate(merged.begin(), std::min_element(merged.begin(), merged.end()), merged.end());
-    EXPECT_EQ(merged, (Corners{0, 1, 5, 6, 2, 3}));
+    EXPECT_EQ(test::fromSmallest(a.vertexIndices), (Corners{0, 1, 5, 6, 2, 3}));
     EXPECT_TRUE(b.vertexIndices.empty());
 }
 

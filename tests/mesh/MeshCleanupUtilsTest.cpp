@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "mesh/MeshUtils.h"
@@ -12,13 +11,8 @@ namespace util {
 namespace {
 
 using test::Corners;
+using test::fromSmallest;
 using test::V3;
-
-// A cycle of distinct corners rotated to start at the smallest, whatever corner it started at.
-Corners fromSmallest(Corners cycle) {
-    std::rotate(cycle.begin(), std::min_element(cycle.begin(), cycle.end()), cycle.end());
-    return cycle;
-}
 
 TEST(MeshCleanupUtilsRemoveCollapsedEdgesTest, KeepsEveryParallelListAligned) {
     Mesh::Polygon face({1, 1, 2, 3, 1});

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <memory>
 #include <numeric>
 #include <random>
@@ -14,17 +13,14 @@
 #include "mesh/Mesh.h"
 #include "mesh/MeshUtils.h"
 #include "support/MeshBuilders.h"
+#include "support/MeshInvariants.h"
 
 namespace util {
 namespace {
 
 using test::Corners;
+using test::fromSmallest;
 using test::V3;
-
-Corners fromSmallest(Corners cycle) {
-    std::rotate(cycle.begin(), std::min_element(cycle.begin(), cycle.end()), cycle.end());
-    return cycle;
-}
 
 // Outlines count positively, holes negatively: what a merge must never change.
 double netArea(Mesh const& mesh) {
@@ -38,40 +34,20 @@ double netArea(Mesh const& mesh) {
     return sum;
 }
 
-// What every result of the pass must satisfy: holes name existing, non-empty faces and are wound
-// against them; every vertex is used; no face repeats a corner; material ranges stay valid.
+// What every result of the pass must satisfy beyond the common invariants: holes are wound
+// against their faces, no face repeats a corner, and face normals are up to date.
 void expectValidResult(Mesh const& mesh) {
-    std::vector<unsigned int> const& h = mesh.mHoles;
-    ASSERT_TRUE(h.empty() || (h.size() >= 3 && h.back() == Mesh::HOLES_END));
-    for (auto const& [face, holes] : HoleRelation(h).mFaceToHoles) {
-        ASSERT_LT(face, mesh.mFaces.size());
-        EXPECT_FALSE(mesh.mFaces[face].vertexIndices.empty());
-        for (unsigned int const hole : holes) {
-            ASSERT_LT(hole, mesh.mFaces.size());
-            EXPECT_NE(hole, face);
-            EXPECT_FALSE(mesh.mFaces[hole].vertexIndices.empty());
+    ASSERT_TRUE(test::isConsistent(mesh));
+    for (auto const& [face, holes] : HoleRelation(mesh.mHoles).mFaceToHoles)
+        for (unsigned int const hole : holes)
             EXPECT_LT(mesh.mFaces[hole].faceNormal.dot(mesh.mFaces[face].faceNormal), 0.0f);
-        }
-    }
-    std::vector<bool> used(mesh.mVertices.size(), false);
     for (Mesh::Polygon const& face : mesh.mFaces) {
-        EXPECT_GE(face.vertexIndices.size(), 3u);
         Corners sorted = face.vertexIndices;
         std::sort(sorted.begin(), sorted.end());
         EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
         V3 normal;
         MeshUtils::calcPolyNormal(mesh.mVertices, &face.vertexIndices, normal);
         EXPECT_NEAR((normal - face.faceNormal).length(), 0.0f, 1e-6f);
-        for (unsigned int const v : face.vertexIndices) used.at(v) = true;
-    }
-    EXPECT_EQ(std::count(used.begin(), used.end(), false), 0);
-    EXPECT_NE(mesh.mFaceMaterials.size(), 1u);
-    for (std::size_t k = 0; k < mesh.mFaceMaterialStartIndices.size(); ++k) {
-        EXPECT_LT(mesh.mFaceMaterialStartIndices[k], mesh.mFaces.size());
-        if (k > 0) {
-            EXPECT_LT(mesh.mFaceMaterialStartIndices[k - 1], mesh.mFaceMaterialStartIndices[k]);
-            EXPECT_TRUE(mesh.mFaceMaterials[k - 1] != mesh.mFaceMaterials[k]);
-        }
     }
 }
 
@@ -161,33 +137,26 @@ TEST(MeshRemoveEdgesCoplanarTest, AHoleSwallowsTheFaceThatFillsPartOfIt) {
     EXPECT_EQ(flat.mFaces.size(), 3u);
 }
 
-class MeshRemoveEdgesCoplanarUVTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        mesh.mTexCoords[0] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.5f, 0.5f}};
-        mesh.mFaces[0].uvIndices[0] = {0, 1, 2};
-        mesh.mFaces[1].uvIndices[0] = {0, 2, 3};
+// An edge whose corners map to other coordinates in the second face, or one between materials,
+// stays when UVs are checked and goes when they are not.
+TEST(MeshRemoveEdgesCoplanarTest, CheckUVsKeepsEdgesBetweenOtherCoordinatesOrMaterials) {
+    Mesh uvs = squareOfTwoTriangles();
+    uvs.mTexCoords[0] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.5f, 0.5f}};
+    uvs.mFaces[0].uvIndices[0] = {0, 1, 2};
+    uvs.mFaces[1].uvIndices[0] = {0, 2, 3};
+    Mesh materials = uvs;
+    uvs.mFaces[1].uvIndices[0] = {0, 4, 3};  // the shared corner 2 maps elsewhere in face 1
+    materials.mFaceMaterials = {Material(Shader(L"brick")), Material(Shader(L"glass"))};
+    materials.mFaceMaterialStartIndices = {0, 1};
+    for (Mesh* mesh : {&uvs, &materials}) {
+        Mesh copy = *mesh;
+        EXPECT_EQ(mesh->removeEdgesCoplanar(1, true, false, nullptr), 0u);
+        EXPECT_EQ(copy.removeEdgesCoplanar(1, false, false, nullptr), 1u);
+        ASSERT_EQ(copy.mFaces.size(), 1u);
+        EXPECT_EQ(copy.mFaces[0].uvIndices[0].size(), 4u);
+        EXPECT_EQ(copy.getFaceMaterial(0), mesh->getFaceMaterial(0));  // the first face's
+        expectValidResult(copy);
     }
-    Mesh mesh = squareOfTwoTriangles();
-};
-
-TEST_F(MeshRemoveEdgesCoplanarUVTest, CheckUVsKeepsAnEdgeWhoseCoordinatesDiffer) {
-    mesh.mFaces[1].uvIndices[0] = {0, 4, 3};  // the shared corner 2 maps elsewhere in face 1
-    Mesh copy = mesh;
-    EXPECT_EQ(mesh.removeEdgesCoplanar(1, true, false, nullptr), 0u);
-    EXPECT_EQ(copy.removeEdgesCoplanar(1, false, false, nullptr), 1u);
-    EXPECT_EQ(copy.mFaces[0].uvIndices[0].size(), 4u);
-}
-
-TEST_F(MeshRemoveEdgesCoplanarUVTest, CheckUVsKeepsAnEdgeBetweenMaterials) {
-    mesh.mFaceMaterials = {Material(Shader(L"brick")), Material(Shader(L"glass"))};
-    mesh.mFaceMaterialStartIndices = {0, 1};
-    Mesh copy = mesh;
-    EXPECT_EQ(mesh.removeEdgesCoplanar(1, true, false, nullptr), 0u);
-    EXPECT_EQ(copy.removeEdgesCoplanar(1, false, false, nullptr), 1u);
-    ASSERT_EQ(copy.mFaces.size(), 1u);
-    expectValidResult(copy);
-    EXPECT_EQ(copy.getFaceMaterial(0), Material(Shader(L"brick")));
 }
 
 // A 3 x 3 square with a 1 x 1 window in the middle, triangulated as four trapezoids.

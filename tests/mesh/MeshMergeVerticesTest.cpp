@@ -136,19 +136,6 @@ TEST(MeshMergeVerticesTest, HoleCornersWeldNeitherToTheirOutlineNorToEachOther) 
     EXPECT_EQ(touchingHoles.mHoles, (std::vector<unsigned int>{0, 1, 2, Mesh::HOLES_END}));
 }
 
-// 999 vertices take the direct search, 1000 the octree's groups; an unused far vertex makes
-// the difference and is dropped again.
-TEST(MeshMergeVerticesTest, DirectAndOctreeSearchesWeldTheSame) {
-    Mesh direct = jitteredSoup(333, 0.001f);
-    ASSERT_EQ(direct.mVertices.size(), 999u);
-    Mesh octree = direct;
-    octree.mVertices.emplace_back(100, 100, 100);
-    EXPECT_EQ(weld(direct, 0.01f), weld(octree, 0.01f));
-    EXPECT_LT(direct.mVertices.size(), 300u);
-    EXPECT_EQ(direct.mVertices, octree.mVertices);
-    EXPECT_EQ(cornersOf(direct), cornersOf(octree));
-}
-
 TEST(MeshMergeVerticesTest, TidiesUpEvenWithoutWeldsButLeavesAFacelessMeshAlone) {
     Mesh unused = makeMesh({{0, 0, 0}, {5, 5, 5}, {1, 0, 0}, {0, 1, 0}}, {{0, 2, 3}});
     EXPECT_EQ(weld(unused, 0.01f), 0u);

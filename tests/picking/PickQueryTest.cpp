@@ -42,6 +42,8 @@ protected:
 
     OctreePicker mPicker;
     std::vector<unsigned long> mGroups;
+    Mesh const mUnit = makeTriangle(V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
+    BoxView const mAll = boxView(V3(-5, -5, -5), V3(5, 5, 5));
 };
 
 TEST_F(PickQueryTest, CapacityDecidesBetweenWritingAndReportingTheCount) {
@@ -50,9 +52,8 @@ TEST_F(PickQueryTest, CapacityDecidesBetweenWritingAndReportingTheCount) {
     unsigned long const group = newGroup();
     mPicker.addEntry(group, 10, {&a}, Matrix<float>());
     mPicker.addEntry(group, 20, {&b}, Matrix<float>());
-    BoxView const view = boxView(V3(-5, -5, -5), V3(5, 5, 5));
-    float const* corners = view.corners.data();
-    float const* matrix = view.viewProjection.m;
+    float const* corners = mAll.corners.data();
+    float const* matrix = mAll.viewProjection.m;
     int ids[2] = {-7, -7};
     for (unsigned long capacity : {0, 1})
         EXPECT_EQ(mPicker.getIntersectingEntries(group, corners, matrix, false, ids, capacity), -2);
@@ -77,8 +78,7 @@ TEST_F(PickQueryTest, IdsComeParentNodeFirstThenInStoredOrder) {
     mPicker.addEntry(group, 1, {&small}, Matrix<float>());
     mPicker.addEntry(group, 2, {&across}, Matrix<float>());
     mPicker.addEntry(group, 3, {&small}, Matrix<float>::translation(0.5f, 0.5f, 0));
-    EXPECT_EQ(query(group, boxView(V3(-5, -5, -5), V3(5, 5, 5)), false),
-              (std::vector<int>{2, 1, 3}));
+    EXPECT_EQ(query(group, mAll, false), (std::vector<int>{2, 1, 3}));
 }
 
 TEST_F(PickQueryTest, FullyInsideRejectsAnEntryCrossingAFrustumSide) {
@@ -88,11 +88,10 @@ TEST_F(PickQueryTest, FullyInsideRejectsAnEntryCrossingAFrustumSide) {
     mPicker.addEntry(group, 1, {&crossing}, Matrix<float>());
     mPicker.addEntry(group, 2, {&inside, &crossing}, Matrix<float>());
     mPicker.addEntry(group, 3, {&inside}, Matrix<float>());
-    BoxView const view = boxView(V3(-5, -5, -5), V3(5, 5, 5));
-    std::vector<int> partly = query(group, view, false);
+    std::vector<int> partly = query(group, mAll, false);
     std::sort(partly.begin(), partly.end());
     EXPECT_EQ(partly, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(query(group, view, true), (std::vector<int>{3}));
+    EXPECT_EQ(query(group, mAll, true), (std::vector<int>{3}));
 }
 
 TEST_F(PickQueryTest, ProjectionUsesTheAbsoluteWAndSetsAsideVerticesOnTheEyePlane) {
@@ -120,12 +119,11 @@ TEST_F(PickQueryTest, ProjectionUsesTheAbsoluteWAndSetsAsideVerticesOnTheEyePlan
 }
 
 TEST_F(PickQueryTest, GrowthKeepsEveryEarlierEntryReachable) {
-    Mesh const unit = makeTriangle(V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
     unsigned long const group = newGroup();
     std::vector<V3> const places{V3(1, 1, 1),     V3(-8, 3, 2),  V3(100, 0, 0),
                                  V3(-300, 40, 7), V3(2, -9, -9), V3(1e4f, 1e4f, -1e4f)};
     for (std::size_t i = 0; i < places.size(); ++i) {
-        mPicker.addEntry(group, static_cast<int>(i), {&unit},
+        mPicker.addEntry(group, static_cast<int>(i), {&mUnit},
                          Matrix<float>::translation(places[i].x, places[i].y, places[i].z));
         mPicker.processQueue();
         for (std::size_t j = 0; j <= i; ++j) {
@@ -164,10 +162,9 @@ TEST_F(PickQueryTest, RelocationMovesEntriesAndKeepsTheirIds) {
 }
 
 TEST_F(PickQueryTest, RayMissesWriteTheMissValuesOnlyForKnownEntries) {
-    Mesh const unit = makeTriangle(V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
     unsigned long const group = newGroup();
     unsigned long const empty = newGroup();
-    mPicker.addEntry(group, 1, {&unit}, Matrix<float>());
+    mPicker.addEntry(group, 1, {&mUnit}, Matrix<float>());
     Hit const miss = ray(group, 1, V3(5, 5, 5), V3(0, 0, -1));
     EXPECT_FALSE(miss.hit);
     EXPECT_EQ(miss.distance, NO_HIT);
@@ -178,11 +175,10 @@ TEST_F(PickQueryTest, RayMissesWriteTheMissValuesOnlyForKnownEntries) {
         EXPECT_EQ(untouched.distance, 42);
         EXPECT_EQ(untouched.normal, V3(42, 42, 42));
     }
-    BoxView const all = boxView(V3(-5, -5, -5), V3(5, 5, 5));
-    EXPECT_TRUE(query(empty, all, false).empty());
+    EXPECT_TRUE(query(empty, mAll, false).empty());
     EXPECT_EQ(mPicker.getGroupCount(), 1u);  // queries do not create groups
-    mPicker.addEntry(empty, 1, {&unit}, Matrix<float>());
-    EXPECT_EQ(query(empty, all, false), std::vector<int>{1});
+    mPicker.addEntry(empty, 1, {&mUnit}, Matrix<float>());
+    EXPECT_EQ(query(empty, mAll, false), std::vector<int>{1});
     float distance = 0;
     V3 const origin(0.2f, 0.2f, 1), down(0, 0, -1);
     EXPECT_TRUE(mPicker.getShapeDist(group, 1, &origin.x, &down.x, distance, nullptr));
@@ -217,11 +213,10 @@ TEST_F(PickQueryTest, NonFiniteCoordinatesNeitherCrashNorHideOtherEntries) {
     float const inf = std::numeric_limits<float>::infinity();
     Mesh const broken = makeTriangle(V3(nan, 0, 0), V3(1, nan, 0), V3(0, 1, nan));
     Mesh const half = makeTriangle(V3(nan, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
-    Mesh const unit = makeTriangle(V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0));
     unsigned long const group = newGroup();
     mPicker.addEntry(group, 1, {&broken}, Matrix<float>());
     mPicker.addEntry(group, 2, {&half}, Matrix<float>());
-    mPicker.addEntry(group, 4, {&unit}, Matrix<float>::translation(2, 2, 0));
+    mPicker.addEntry(group, 4, {&mUnit}, Matrix<float>::translation(2, 2, 0));
     mPicker.relocate(group, 1, 0, 0);
     EXPECT_FALSE(ray(group, 1, V3(1.2f, 0.2f, 1), V3(0, 0, -1)).hit);
     EXPECT_EQ(ray(group, 4, V3(3.2f, 2.2f, 1), V3(0, 0, -1)).distance, 1);
@@ -233,11 +228,11 @@ TEST_F(PickQueryTest, NonFiniteCoordinatesNeitherCrashNorHideOtherEntries) {
     Mesh const huge = makeTriangle(V3(-3e38f, 0, 0), V3(3e38f, 0, 0), V3(0, inf, 0));
     unsigned long const wild = newGroup();
     mPicker.addEntry(wild, 1, {&huge}, Matrix<float>());
-    mPicker.addEntry(wild, 2, {&unit}, Matrix<float>());
-    mPicker.addEntry(wild, 3, {&unit}, Matrix<float>::scaling(nan, 1, 1));
+    mPicker.addEntry(wild, 2, {&mUnit}, Matrix<float>());
+    mPicker.addEntry(wild, 3, {&mUnit}, Matrix<float>::scaling(nan, 1, 1));
     mPicker.relocate(wild, inf, 0, 0);
-    mPicker.addEntry(wild, 4, {&unit}, Matrix<float>());
-    query(wild, boxView(V3(-5, -5, -5), V3(5, 5, 5)), false);
+    mPicker.addEntry(wild, 4, {&mUnit}, Matrix<float>());
+    query(wild, mAll, false);
     EXPECT_FALSE(ray(wild, 1, V3(0.2f, 0.2f, 1), V3(0, 0, -1)).hit);
     EXPECT_EQ(ray(wild, 4, V3(0.2f, 0.2f, 1), V3(0, 0, -1)).distance, 1);
 }

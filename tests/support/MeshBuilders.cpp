@@ -1,5 +1,7 @@
 #include "support/MeshBuilders.h"
 
+#include <cmath>
+
 namespace util {
 namespace test {
 
@@ -18,6 +20,18 @@ Corners addSquare(std::vector<V3>& vertices, float x0, float y0, float x1, float
     vertices.insert(vertices.end(), {V3(x0, y0, 0), V3(x1, y0, 0), V3(x1, y1, 0), V3(x0, y1, 0)});
     if (clockwise) return {first, first + 3, first + 2, first + 1};
     return {first, first + 1, first + 2, first + 3};
+}
+
+Mesh makeRegularPolygon(unsigned int n, float radius) {
+    std::vector<V3> vertices;
+    Corners corners;
+    for (unsigned int k = 0; k < n; ++k) {
+        double const angle = 2 * 3.141592653589793 * k / n;
+        vertices.emplace_back(static_cast<float>(radius * std::cos(angle)),
+                              static_cast<float>(radius * std::sin(angle)), 0.0f);
+        corners.push_back(k);
+    }
+    return makeMesh(vertices, {corners});
 }
 
 Mesh makeCube() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -13,6 +14,12 @@ namespace test {
 using V3 = Vector3<float>;
 using Corners = std::vector<unsigned int>;
 
+// A cycle of distinct corners rotated to start at the smallest, whatever corner it started at.
+inline Corners fromSmallest(Corners cycle) {
+    std::rotate(cycle.begin(), std::min_element(cycle.begin(), cycle.end()), cycle.end());
+    return cycle;
+}
+
 // A mesh from positions and corner lists, with face normals computed as the passes expect.
 Mesh makeMesh(std::vector<V3> const& vertices, std::vector<Corners> const& faces,
               std::vector<unsigned int> const& holes = {});
@@ -21,6 +28,10 @@ Mesh makeMesh(std::vector<V3> const& vertices, std::vector<Corners> const& faces
 // +z; appends its four corners to vertices and returns the corner list.
 Corners addSquare(std::vector<V3>& vertices, float x0, float y0, float x1, float y1,
                   bool clockwise = false);
+
+// A regular n-gon of the given radius around the origin in the plane z = 0, counter-clockwise
+// seen from +z: one face, n vertices.
+Mesh makeRegularPolygon(unsigned int n, float radius);
 
 // Closed unit cube with outward faces: 8 vertices, 6 quads.
 Mesh makeCube();

@@ -3,6 +3,7 @@
 #include "mesh/HoleRelation.h"
 #include "mesh/Mesh.h"
 #include "mesh/MeshCleanupUtils.h"
+#include "mesh/MeshUtils.h"
 
 namespace util {
 
@@ -44,42 +45,6 @@ void clearWithHoles(Mesh& mesh, HoleRelation const& holes, unsigned int face) {
     if (group == holes.mFaceToHoles.end()) return;
     for (unsigned int const hole : group->second) mesh.mFaces[hole].clearIndices();
 }
-
-// The faces that may be copies of each other, grouped by their lowest selected vertex, each
-// group ascending. A copy runs through the same corners as its original, so the two always land
-// in one group, and almost every group holds a single face: comparing within groups finds what
-// comparing all faces around every vertex finds, the same pairs in the same order, without the
-// per-vertex face lists. Hole faces and faces without a selected vertex are left out.
-class CandidateGroups {
-public:
-    CandidateGroups(Mesh const& mesh, HoleRelation const& holes,
-                    boost::dynamic_bitset<> const* selection)
-        : mStart(mesh.mVertices.size() + 1, 0) {
-        std::vector<Mesh::Polygon> const& faces = mesh.mFaces;
-        std::vector<unsigned int> key(faces.size(), NO_KEY);
-        for (std::size_t f = 0; f < faces.size(); ++f) {
-            if (!holes.mHoleToFace.empty() && holes.mHoleToFace.count(static_cast<unsigned int>(f)) != 0)
-                continue;
-            for (unsigned int const v : faces[f].vertexIndices)
-                if (v < key[f] && (selection == nullptr || selection->test(v))) key[f] = v;
-            if (key[f] != NO_KEY) ++mStart[key[f] + 1];
-        }
-        for (std::size_t v = 1; v < mStart.size(); ++v) mStart[v] += mStart[v - 1];
-        mFaces.resize(mStart.back());
-        std::vector<unsigned int> fill(mStart.begin(), mStart.end() - 1);
-        for (std::size_t f = 0; f < faces.size(); ++f)
-            if (key[f] != NO_KEY) mFaces[fill[key[f]]++] = static_cast<unsigned int>(f);
-    }
-
-    std::size_t count() const { return mStart.size() - 1; }
-    unsigned int const* begin(std::size_t group) const { return mFaces.data() + mStart[group]; }
-    unsigned int const* end(std::size_t group) const { return mFaces.data() + mStart[group + 1]; }
-
-private:
-    static constexpr unsigned int NO_KEY = 0xFFFFFFFFu;
-    std::vector<unsigned int> mStart;
-    std::vector<unsigned int> mFaces;
-};
 }  // namespace
 
 unsigned long Mesh::removeFacesDouble(RemoveFacesDoubleMode mode, bool compareUVs,
@@ -91,16 +56,17 @@ unsigned long Mesh::removeFacesDouble(RemoveFacesDoubleMode mode, bool compareUV
     if (mFaces.empty() || asked == NONE) return 0;
 
     HoleRelation const holes(mHoles);
-    CandidateGroups const groups(*this, holes, vertexSelection);
+    std::vector<std::vector<unsigned int>> vertexFaces;
+    MeshUtils::calculateVertex2Faces(*this, vertexFaces, &holes, vertexSelection);
     unsigned long count = 0;
-    for (std::size_t g = 0; g < groups.count(); ++g) {
-        unsigned int const* const last = groups.end(g);
-        for (unsigned int const* i = groups.begin(g); i != last; ++i) {
-            unsigned int const a = *i;
+    for (std::vector<unsigned int> const& faces : vertexFaces) {
+        for (std::size_t i = 0; i < faces.size(); ++i) {
+            unsigned int const a = faces[i];
             if (mFaces[a].vertexIndices.empty()) continue;
-            for (unsigned int const* j = i + 1; j != last; ++j) {
-                unsigned int const b = *j;
-                if (copyDirections(*this, a, b, asked, compareUVs) == NONE) continue;
+            for (std::size_t j = i + 1; j < faces.size(); ++j) {
+                unsigned int const b = faces[j];
+                // A face listed twice uses the vertex twice; it is no copy of itself.
+                if (b == a || copyDirections(*this, a, b, asked, compareUVs) == NONE) continue;
                 clearWithHoles(*this, holes, b);
                 if (mode != RFD_BOTH_OPPOSITE) {
                     ++count;

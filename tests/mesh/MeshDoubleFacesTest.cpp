@@ -1,16 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <boost/dynamic_bitset.hpp>
-#include <algorithm>
 #include <functional>
-#include <random>
 #include <tuple>
 #include <vector>
 
-#include "mesh/HoleRelation.h"
 #include "mesh/Mesh.h"
-#include "mesh/MeshCleanupUtils.h"
-#include "mesh/MeshUtils.h"
 #include "support/MeshBuilders.h"
 #include "support/MeshInvariants.h"
 
@@ -125,122 +119,6 @@ TEST(MeshRemoveFacesDoubleTest, RemovedCopyTakesItsHolesAndTheSurvivorKeepsItsOw
     EXPECT_EQ(both.removeFacesDouble(Mesh::RFD_BOTH_OPPOSITE, false, nullptr), 2u);
     EXPECT_TRUE(both.mFaces.empty());
     EXPECT_TRUE(both.mHoles.empty());
-}
-
-// The pass as first written: every pair of faces around every vertex, compared in both asked
-// directions from the first corner of b found in a.
-unsigned long plainRemoveFacesDouble(Mesh& mesh, Mesh::RemoveFacesDoubleMode mode,
-                                     bool compareUVs, boost::dynamic_bitset<>* selection) {
-    std::vector<bool> const reversed = mode == Mesh::RFD_SAME_ORIENTATION ? std::vector<bool>{false}
-                                       : mode == Mesh::RFD_BOTH_OPPOSITE  ? std::vector<bool>{true}
-                                                                          : std::vector<bool>{false, true};
-    auto isCopy = [&](unsigned int a, unsigned int b) {
-        Corners const &ca = mesh.mFaces[a].vertexIndices, &cb = mesh.mFaces[b].vertexIndices;
-        std::size_t const n = ca.size();
-        if (cb.size() != n) return false;
-        std::size_t const k = static_cast<std::size_t>(std::find(ca.begin(), ca.end(), cb[0]) - ca.begin());
-        for (bool const backwards : reversed) {
-            bool holds = k < n;
-            for (std::size_t t = 0; holds && t < n; ++t) {
-                std::size_t const corner = backwards ? (n + k - t) % n : (k + t) % n;
-                holds = cb[t] == ca[corner] &&
-                        (!compareUVs || MeshCleanupUtils::sameUVs(mesh, a, b, corner, t));
-            }
-            if (holds) return true;
-        }
-        return false;
-    };
-    HoleRelation const holes(mesh.mHoles);
-    auto clear = [&](unsigned int face) {
-        mesh.mFaces[face].clearIndices();
-        if (holes.mFaceToHoles.count(face) != 0)
-            for (unsigned int const hole : holes.mFaceToHoles.at(face)) mesh.mFaces[hole].clearIndices();
-    };
-    std::vector<std::vector<unsigned int>> vertexFaces;
-    MeshUtils::calculateVertex2Faces(mesh, vertexFaces, &holes, selection);
-    unsigned long count = 0;
-    for (std::vector<unsigned int> const& faces : vertexFaces) {
-        for (std::size_t i = 0; i < faces.size(); ++i) {
-            if (mesh.mFaces[faces[i]].vertexIndices.empty()) continue;
-            for (std::size_t j = i + 1; j < faces.size(); ++j) {
-                if (faces[j] == faces[i] || !isCopy(faces[i], faces[j])) continue;
-                clear(faces[j]);
-                if (mode != Mesh::RFD_BOTH_OPPOSITE) {
-                    ++count;
-                    continue;
-                }
-                clear(faces[i]);
-                count += 2;
-                break;
-            }
-        }
-    }
-    if (count != 0) {
-        mesh.removeEmptyFaces(nullptr);
-        mesh.deleteUnusedVertices(selection);
-    }
-    return count;
-}
-
-// Few vertices and many rotated or reversed copies, some with other texture coordinates, so
-// that copies of copies, faces repeating a corner, holes of removed faces and partial
-// selections all occur.
-TEST(MeshRemoveFacesDoubleTest, FindsWhatComparingAllFacesAtEachVertexFinds) {
-    std::mt19937 random(11);
-    auto below = [&random](unsigned int n) { return static_cast<unsigned int>(random() % n); };
-    for (int round = 0; round < 3000; ++round) {
-        unsigned int const vertexCount = 3 + below(4);
-        std::vector<V3> vertices;
-        for (unsigned int v = 0; v < vertexCount; ++v) vertices.emplace_back(float(v), float(v * v % 5), 0.0f);
-        std::vector<Corners> faces;
-        std::vector<Corners> uvs;
-        for (unsigned int f = 0, count = 2 + below(10); f < count; ++f) {
-            if (f == 0 || below(3) == 0) {
-                faces.emplace_back(3 + below(3));
-                for (unsigned int& corner : faces.back()) corner = below(vertexCount);
-                uvs.emplace_back(faces.back().size());
-                for (unsigned int& uv : uvs.back()) uv = below(4);
-                continue;
-            }
-            std::size_t const source = below(static_cast<unsigned int>(faces.size()));
-            Corners face = faces[source], uv = uvs[source];
-            std::size_t const shift = below(static_cast<unsigned int>(face.size()));
-            std::rotate(face.begin(), face.begin() + shift, face.end());
-            std::rotate(uv.begin(), uv.begin() + shift, uv.end());
-            if (below(2) == 0) {
-                std::reverse(face.begin(), face.end());
-                std::reverse(uv.begin(), uv.end());
-            }
-            if (below(4) == 0) uv[0] = below(4);
-            faces.push_back(face);
-            uvs.push_back(uv);
-        }
-        std::vector<unsigned int> holes;
-        if (faces.size() >= 3 && below(3) == 0) holes = {1, 2, Mesh::HOLES_END};
-        Mesh original = test::makeMesh(vertices, faces, holes);
-        original.mTexCoords[0] = {{0, 0}, {1, 0}, {0, 1}, {0.0005f, 0}};
-        for (std::size_t f = 0; f < faces.size(); ++f) original.mFaces[f].uvIndices[0] = uvs[f];
-        boost::dynamic_bitset<> selection(vertexCount);
-        for (unsigned int v = 0; v < vertexCount; ++v) selection[v] = below(3) != 0;
-        bool const selected = below(2) == 0, compareUVs = below(2) == 0;
-        auto const mode = static_cast<Mesh::RemoveFacesDoubleMode>(below(3));
-
-        Mesh fast = original, plain = original;
-        boost::dynamic_bitset<> fastSelection = selection, plainSelection = selection;
-        unsigned long const removed =
-            fast.removeFacesDouble(mode, compareUVs, selected ? &fastSelection : nullptr);
-        ASSERT_EQ(removed, plainRemoveFacesDouble(plain, mode, compareUVs,
-                                                  selected ? &plainSelection : nullptr))
-            << round;
-        ASSERT_EQ(fast.mFaces.size(), plain.mFaces.size()) << round;
-        for (std::size_t f = 0; f < fast.mFaces.size(); ++f) {
-            EXPECT_EQ(fast.mFaces[f].vertexIndices, plain.mFaces[f].vertexIndices) << round;
-            EXPECT_EQ(fast.mFaces[f].uvIndices[0], plain.mFaces[f].uvIndices[0]) << round;
-        }
-        EXPECT_EQ(fast.mVertices, plain.mVertices) << round;
-        EXPECT_EQ(fast.mHoles, plain.mHoles) << round;
-        EXPECT_EQ(fastSelection, plainSelection) << round;
-    }
 }
 
 }  // namespace

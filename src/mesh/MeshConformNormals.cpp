@@ -45,19 +45,18 @@ public:
             mFaceStart[f + 1] = mFaceStart[f] + faces[f].vertexIndices.size();
         std::size_t const corners = mFaceStart.back();
         std::vector<unsigned int> cornerFace;
-        std::vector<unsigned int> next;  // the vertex each corner's edge leads to
         reserveAdvised(mVertex, corners);
         reserveAdvised(cornerFace, corners);
-        reserveAdvised(next, corners);
+        mVertex.resize(corners);
+        cornerFace.resize(corners);
         std::vector<std::size_t> bucketEnd(vertexCount + 1, 0);
         for (std::size_t f = 0; f < faces.size(); ++f) {
             std::vector<unsigned int> const& c = faces[f].vertexIndices;
+            std::size_t const first = mFaceStart[f];
             for (std::size_t k = 0; k < c.size(); ++k) {
-                unsigned int const b = c[k + 1 == c.size() ? 0 : k + 1];
-                mVertex.push_back(c[k]);
-                next.push_back(b);
-                cornerFace.push_back(static_cast<unsigned int>(f));
-                ++bucketEnd[std::min(c[k], b) + 1];
+                mVertex[first + k] = c[k];
+                cornerFace[first + k] = static_cast<unsigned int>(f);
+                ++bucketEnd[std::min(c[k], c[k + 1 == c.size() ? 0 : k + 1]) + 1];
             }
         }
         for (std::size_t v = 0; v < vertexCount; ++v) bucketEnd[v + 1] += bucketEnd[v];
@@ -66,9 +65,13 @@ public:
         std::vector<std::pair<unsigned int, unsigned int>> entries;
         reserveAdvised(entries, corners);
         entries.resize(corners);
-        for (std::size_t c = 0; c < corners; ++c)
-            entries[bucketEnd[std::min(mVertex[c], next[c])]++] = {
-                std::max(mVertex[c], next[c]), static_cast<unsigned int>(c)};
+        for (std::size_t f = 0; f < faces.size(); ++f) {
+            std::size_t const first = mFaceStart[f], end = mFaceStart[f + 1];
+            for (std::size_t c = first; c < end; ++c) {
+                unsigned int const a = mVertex[c], b = mVertex[c + 1 == end ? first : c + 1];
+                entries[bucketEnd[std::min(a, b)]++] = {std::max(a, b), static_cast<unsigned int>(c)};
+            }
+        }
 
         reserveAdvised(mAcross, corners);
         mAcross.resize(corners);
@@ -82,7 +85,8 @@ public:
                 while (group != end && group->first == e->first) ++group;
                 if (group - e == 2) {
                     unsigned int const c = e->second, d = (e + 1)->second;
-                    bool const along = mVertex[c] == mVertex[d] && next[c] == next[d];
+                    // Two corners on one edge run it the same way when they start at one vertex.
+                    bool const along = mVertex[c] == mVertex[d];
                     mAcross[c] = cornerFace[d];
                     mAcross[d] = cornerFace[c];
                     mAlong[c] = mAlong[d] = along;

@@ -1,6 +1,8 @@
+#include <algorithm>
+#include <utility>
 #include <vector>
 
-#include "mesh/EdgeTable.h"
+#include "base/HugePages.h"
 #include "mesh/HoleRelation.h"
 #include "mesh/Mesh.h"
 #include "mesh/MeshUtils.h"
@@ -27,12 +29,95 @@ struct Extent {
     }
 };
 
+// For every corner, the edge from it to the next corner as seen from across: the one face whose
+// corner shares that edge when exactly two corners do (a face using the edge twice sees itself),
+// and whether that face runs the edge in the same direction. Corners are grouped per edge by a
+// counting sort on the lower vertex, so the walk over the faces needs no edge lookups and no
+// scans of the neighbours' corner lists.
+class CornerAdjacency {
+public:
+    static constexpr unsigned int BORDER = 0xFFFFFFFFu;  // no other corner on the edge
+    static constexpr unsigned int SHARED = 0xFFFFFFFEu;  // three or more corners on the edge
+
+    CornerAdjacency(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount)
+        : mFaceStart(faces.size() + 1, 0) {
+        for (std::size_t f = 0; f < faces.size(); ++f)
+            mFaceStart[f + 1] = mFaceStart[f] + faces[f].vertexIndices.size();
+        std::size_t const corners = mFaceStart.back();
+        std::vector<unsigned int> cornerFace;
+        reserveAdvised(mVertex, corners);
+        reserveAdvised(cornerFace, corners);
+        mVertex.resize(corners);
+        cornerFace.resize(corners);
+        std::vector<std::size_t> bucketEnd(vertexCount + 1, 0);
+        for (std::size_t f = 0; f < faces.size(); ++f) {
+            std::vector<unsigned int> const& c = faces[f].vertexIndices;
+            std::size_t const first = mFaceStart[f];
+            for (std::size_t k = 0; k < c.size(); ++k) {
+                mVertex[first + k] = c[k];
+                cornerFace[first + k] = static_cast<unsigned int>(f);
+                ++bucketEnd[std::min(c[k], c[k + 1 == c.size() ? 0 : k + 1]) + 1];
+            }
+        }
+        for (std::size_t v = 0; v < vertexCount; ++v) bucketEnd[v + 1] += bucketEnd[v];
+        // (higher vertex, corner), bucketed by the lower vertex; filling moves each bucket's
+        // start to its end.
+        std::vector<std::pair<unsigned int, unsigned int>> entries;
+        reserveAdvised(entries, corners);
+        entries.resize(corners);
+        for (std::size_t f = 0; f < faces.size(); ++f) {
+            std::size_t const first = mFaceStart[f], end = mFaceStart[f + 1];
+            for (std::size_t c = first; c < end; ++c) {
+                unsigned int const a = mVertex[c], b = mVertex[c + 1 == end ? first : c + 1];
+                entries[bucketEnd[std::min(a, b)]++] = {std::max(a, b), static_cast<unsigned int>(c)};
+            }
+        }
+
+        reserveAdvised(mAcross, corners);
+        mAcross.resize(corners);
+        mAlong.resize(corners);
+        for (std::size_t v = 0, first = 0; v < vertexCount; first = bucketEnd[v++]) {
+            auto const begin = entries.begin() + static_cast<long>(first);
+            auto const end = entries.begin() + static_cast<long>(bucketEnd[v]);
+            if (end - begin > 1) std::sort(begin, end);
+            for (auto e = begin; e != end;) {
+                auto group = e + 1;
+                while (group != end && group->first == e->first) ++group;
+                if (group - e == 2) {
+                    unsigned int const c = e->second, d = (e + 1)->second;
+                    // Two corners on one edge run it the same way when they start at one vertex.
+                    bool const along = mVertex[c] == mVertex[d];
+                    mAcross[c] = cornerFace[d];
+                    mAcross[d] = cornerFace[c];
+                    mAlong[c] = mAlong[d] = along;
+                } else {
+                    for (auto i = e; i != group; ++i) mAcross[i->second] = group - e == 1 ? BORDER : SHARED;
+                }
+                e = group;
+            }
+        }
+    }
+
+    std::size_t firstCorner(std::size_t face) const { return mFaceStart[face]; }
+    std::size_t endCorner(std::size_t face) const { return mFaceStart[face + 1]; }
+    unsigned int vertex(std::size_t corner) const { return mVertex[corner]; }
+    unsigned int const* vertices() const { return mVertex.data(); }
+    unsigned int across(std::size_t corner) const { return mAcross[corner]; }
+    bool along(std::size_t corner) const { return mAlong[corner] != 0; }
+
+private:
+    std::vector<std::size_t> mFaceStart;
+    std::vector<unsigned int> mVertex;
+    std::vector<unsigned int> mAcross;
+    std::vector<unsigned char> mAlong;
+};
+
 // Splits the faces into components and decides, per face, whether it is turned.
 class OrientationPlan {
 public:
     OrientationPlan(Mesh const& mesh, Matrix<float> const& m)
         : mMesh(mesh),
-          mTable(mesh.mFaces, mesh.mVertices.size()),
+          mAdjacency(mesh.mFaces, mesh.mVertices.size()),
           mHoles(mesh.mHoles),
           mState(mesh.mFaces.size(), UNVISITED),
           mTurn(mesh.mFaces.size(), 0) {
@@ -82,44 +167,36 @@ private:
 
     // Gives the faces across f's two-face edges f's winding; true when f has a border edge.
     bool spread(unsigned int f) {
-        std::vector<unsigned int> const& c = mMesh.mFaces[f].vertexIndices;
         State const same = mState[f];
         State const other = same == FIRST ? SECOND : FIRST;
         bool border = false;
-        for (std::size_t i = 0; i < c.size(); ++i) {
-            unsigned int const a = c[i];
-            unsigned int const b = c[(i + 1) % c.size()];
-            detail::EdgeTable::Range const users = mTable.faces(mTable.findEdge(a, b));
-            if (users.size() == 1) border = true;
-            if (users.size() != 2) continue;
-            for (unsigned int const g : users)
-                if (mState[g] == UNVISITED) visit(g, runsAlong(g, a, b) ? other : same);
+        for (std::size_t c = mAdjacency.firstCorner(f); c < mAdjacency.endCorner(f); ++c) {
+            unsigned int const g = mAdjacency.across(c);
+            if (g == CornerAdjacency::BORDER) border = true;
+            if (g >= CornerAdjacency::SHARED) continue;
+            // A face running the shared edge the same way is wound against f.
+            if (mState[g] == UNVISITED) visit(g, mAdjacency.along(c) ? other : same);
         }
         return border;
     }
 
-    // Face g has the edge a -> b in this direction, so it is wound against the face it shares
-    // the edge with.
-    bool runsAlong(unsigned int g, unsigned int a, unsigned int b) const {
-        std::vector<unsigned int> const& c = mMesh.mFaces[g].vertexIndices;
-        for (std::size_t j = 0; j < c.size(); ++j)
-            if (c[j] == a && c[(j + 1) % c.size()] == b) return true;
-        return false;
-    }
-
     // Three times the enclosed volume for a closed component, as the faces of the first class
     // are wound; in double, over non-hole faces.
+    // The corners come from the adjacency's flat copy: the faces are visited in walk order, and
+    // reaching each one's own corner list costs a cache miss or two.
     double signedVolume() const {
         Extent componentExtent;
         for (unsigned int const f : mComponent)
-            for (unsigned int const v : mMesh.mFaces[f].vertexIndices)
-                componentExtent.add(mPoints[v]);
+            for (std::size_t k = mAdjacency.firstCorner(f); k < mAdjacency.endCorner(f); ++k)
+                componentExtent.add(mPoints[mAdjacency.vertex(k)]);
         Vector3<float> const c =
             (mComponent.size() == 1 ? mExtent : componentExtent).referencePoint();
         double sum = 0.0;
+        std::vector<unsigned int> corners;
         for (unsigned int const f : mComponent) {
-            if (mHoles.mHoleToFace.count(f) != 0) continue;
-            std::vector<unsigned int> const& corners = mMesh.mFaces[f].vertexIndices;
+            if (!mHoles.mHoleToFace.empty() && mHoles.mHoleToFace.count(f) != 0) continue;
+            corners.assign(mAdjacency.vertices() + mAdjacency.firstCorner(f),
+                           mAdjacency.vertices() + mAdjacency.endCorner(f));
             Vector3<float> n;
             MeshUtils::calcPolyNormal(mPoints, &corners, n);
             double const contribution = MeshUtils::area(mPoints, corners, n) *
@@ -130,7 +207,7 @@ private:
     }
 
     Mesh const& mMesh;
-    detail::EdgeTable const mTable;
+    CornerAdjacency const mAdjacency;
     HoleRelation const mHoles;
     std::vector<Vector3<float>> mPoints;
     Extent mExtent;

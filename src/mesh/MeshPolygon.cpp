@@ -44,8 +44,11 @@ void Mesh::Polygon::clearIndices() {
 void Mesh::Polygon::invertVector(std::vector<unsigned int>& list, unsigned long shift) {
     std::size_t const n = list.size();
     if (n == 0) return;
-    std::vector<unsigned int> const old = list;
-    for (std::size_t i = 1; i <= n; ++i) list[(shift + i) % n] = old[(n - i) % n];
+    // Entry j takes the old entry (shift - j) mod n: two reversals in place, no copy; turning
+    // half the faces of a large mesh would otherwise allocate a list per face and set.
+    auto const middle = list.begin() + static_cast<long>(shift % n + 1);
+    std::reverse(list.begin(), middle);
+    std::reverse(middle, list.end());
 }
 
 void Mesh::Polygon::invert() {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
+#include "mesh/EdgeTable.h"
+#include "mesh/HoleRelation.h"
 #include "mesh/MeshUtils.h"
 #include "support/MeshBuilders.h"
 
@@ -113,6 +116,119 @@ TEST(MeshConformNormalsTest, TurnedCornersKeepTheirUVsAndNormalsAreDropped) {
     EXPECT_EQ(turned.vertexIndices, (Corners{before[1], before[0], before[3], before[2]}));
     EXPECT_EQ(turned.uvIndices[4], (Corners{5, 4, 7, 6}));
     EXPECT_EQ(mesh.mFaces[0].uvIndices[4], (Corners{0, 1, 2, 3}));
+}
+
+// The walk as first written, with the identity: edges looked up in the edge table, the
+// direction found by scanning the neighbour's corners, volumes from the faces' own lists.
+std::vector<bool> plainTurns(Mesh const& mesh, Mesh::OrientationReport& report) {
+    detail::EdgeTable const table(mesh.mFaces, mesh.mVertices.size());
+    HoleRelation const holes(mesh.mHoles);
+    auto runsAlong = [&](unsigned int g, unsigned int a, unsigned int b) {
+        Corners const& c = mesh.mFaces[g].vertexIndices;
+        for (std::size_t j = 0; j < c.size(); ++j)
+            if (c[j] == a && c[(j + 1) % c.size()] == b) return true;
+        return false;
+    };
+    struct Extent {
+        V3 min{3.4028235e38f, 3.4028235e38f, 3.4028235e38f}, max = -min;
+        void add(V3 const& p) {
+            for (int i = 0; i < 3; ++i) min[i] = p[i] < min[i] ? p[i] : min[i], max[i] = p[i] > max[i] ? p[i] : max[i];
+        }
+        V3 reference() const { return {(max.x - min.x) * 0.5f + min.x, min.y - 1.0f, (max.z - min.z) * 0.5f + min.z}; }
+    } all;
+    for (V3 const& v : mesh.mVertices) all.add(v);
+    std::vector<int> state(mesh.mFaces.size(), 0);
+    std::vector<bool> turns(mesh.mFaces.size(), false);
+    for (unsigned int start = 0; start < mesh.mFaces.size(); ++start) {
+        if (state[start] != 0 || mesh.mFaces[start].vertexIndices.empty()) continue;
+        std::vector<unsigned int> component{start};
+        state[start] = 1;
+        auto visit = [&](unsigned int g, int s) {
+            if (state[g] == 0) state[g] = s, component.push_back(g);
+        };
+        bool open = false;
+        for (std::size_t next = 0; next < component.size(); ++next) {
+            unsigned int const f = component[next];
+            Corners const& c = mesh.mFaces[f].vertexIndices;
+            for (std::size_t i = 0; i < c.size(); ++i) {
+                unsigned int const a = c[i], b = c[(i + 1) % c.size()];
+                detail::EdgeTable::Range const users = table.faces(table.findEdge(a, b));
+                open = open || users.size() == 1;
+                if (users.size() == 2)
+                    for (unsigned int const g : users) visit(g, runsAlong(g, a, b) ? 3 - state[f] : state[f]);
+            }
+            if (holes.mHoleToFace.count(f) != 0) visit(holes.mHoleToFace.at(f), state[f]);
+            if (holes.mFaceToHoles.count(f) != 0)
+                for (unsigned int const hole : holes.mFaceToHoles.at(f)) visit(hole, state[f]);
+        }
+        Extent own;
+        for (unsigned int const f : component)
+            for (unsigned int const v : mesh.mFaces[f].vertexIndices) own.add(mesh.mVertices[v]);
+        V3 const c = (component.size() == 1 ? all : own).reference();
+        double sum = 0.0;
+        for (unsigned int const f : component) {
+            if (holes.mHoleToFace.count(f) != 0) continue;
+            Corners const& corners = mesh.mFaces[f].vertexIndices;
+            V3 const n = normalOf(mesh, f);
+            double const part = MeshUtils::area(mesh.mVertices, corners, n) *
+                                static_cast<double>((mesh.mVertices[corners[0]] - c).dot(n));
+            sum += state[f] == 1 ? part : -part;
+        }
+        int const turned = sum > 0.0 ? 2 : 1;
+        for (unsigned int const f : component) {
+            turns[f] = state[f] == turned;
+            report.turnedFaces += turns[f] ? 1 : 0;
+        }
+        ++report.components;
+        report.openComponents += open ? 1 : 0;
+    }
+    return turns;
+}
+
+// Small random meshes repeat corners and edges, so border, three-face and self-touching edges,
+// faces using an edge twice and several components all occur; now and then with a hole.
+TEST(MeshConformNormalsTest, TurnsWhatTheWalkOverTheEdgeTableTurns) {
+    std::mt19937 random(3);
+    auto below = [&random](unsigned int n) { return static_cast<unsigned int>(random() % n); };
+    for (int round = 0; round < 2000; ++round) {
+        unsigned int const vertexCount = 3 + below(8);
+        std::vector<V3> vertices;
+        for (unsigned int v = 0; v < vertexCount; ++v)
+            vertices.emplace_back(float(below(5)), float(below(5)), float(below(5)));
+        std::vector<Corners> faces(1 + below(12));
+        for (Corners& face : faces) {
+            face.resize(3 + below(2));
+            for (unsigned int& corner : face) corner = below(vertexCount);
+        }
+        std::vector<unsigned int> holes;
+        if (faces.size() >= 3 && below(4) == 0) holes = {0, 2, Mesh::HOLES_END};
+        Mesh mesh = test::makeMesh(vertices, faces, holes);
+        Mesh::OrientationReport expected;
+        std::vector<bool> const turns = plainTurns(mesh, expected);
+        Mesh::OrientationReport const report = mesh.getOrientationReport(IDENTITY);
+        ASSERT_EQ(report.turnedFaces, expected.turnedFaces) << round;
+        ASSERT_EQ(report.components, expected.components) << round;
+        ASSERT_EQ(report.openComponents, expected.openComponents) << round;
+        Mesh plain = mesh;
+        for (std::size_t f = 0; f < turns.size(); ++f)
+            if (turns[f]) plain.mFaces[f].invert();
+        mesh.conformNormals(IDENTITY);
+        for (std::size_t f = 0; f < faces.size(); ++f)
+            ASSERT_EQ(mesh.mFaces[f].vertexIndices, plain.mFaces[f].vertexIndices) << round;
+    }
+}
+
+// Turning reverses every list of a face in place; the shifts past the length wrap around.
+TEST(MeshConformNormalsTest, InvertedListsMatchTheCopyingReversal) {
+    for (unsigned int n = 1; n <= 6; ++n) {
+        for (unsigned long shift = 0; shift <= 7; ++shift) {
+            Corners list(n), expected(n);
+            for (unsigned int i = 0; i < n; ++i) list[i] = 10 + i;
+            for (std::size_t i = 1; i <= n; ++i) expected[(shift + i) % n] = list[(n - i) % n];
+            Mesh::Polygon::invertVector(list, shift);
+            EXPECT_EQ(list, expected) << n << " " << shift;
+        }
+    }
 }
 
 }  // namespace

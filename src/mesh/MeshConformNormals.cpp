@@ -69,7 +69,8 @@ public:
             std::size_t const first = mFaceStart[f], end = mFaceStart[f + 1];
             for (std::size_t c = first; c < end; ++c) {
                 unsigned int const a = mVertex[c], b = mVertex[c + 1 == end ? first : c + 1];
-                entries[bucketEnd[std::min(a, b)]++] = {std::max(a, b), static_cast<unsigned int>(c)};
+                entries[bucketEnd[std::min(a, b)]++] = {std::max(a, b),
+                                                        static_cast<unsigned int>(c)};
             }
         }
 
@@ -91,7 +92,8 @@ public:
                     mAcross[d] = cornerFace[c];
                     mAlong[c] = mAlong[d] = along;
                 } else {
-                    for (auto i = e; i != group; ++i) mAcross[i->second] = group - e == 1 ? BORDER : SHARED;
+                    for (auto i = e; i != group; ++i)
+                        mAcross[i->second] = group - e == 1 ? BORDER : SHARED;
                 }
                 e = group;
             }

@@ -13,7 +13,8 @@ void rotateLeft(std::vector<unsigned int>& list) {
 // A list that the source fills but this face lacks (mixed use of a UV set) gets the entry at
 // its end rather than past it.
 void insertAt(std::vector<unsigned int>& list, unsigned long position, unsigned int value) {
-    list.insert(list.begin() + static_cast<long>(std::min<std::size_t>(position, list.size())), value);
+    list.insert(list.begin() + static_cast<long>(std::min<std::size_t>(position, list.size())),
+                value);
 }
 
 // Lists shorter than the corner list (empty ones included) have no entry to remove there.
@@ -88,8 +89,8 @@ unsigned long Mesh::Polygon::insertIndex(Polygon const& source, unsigned long q,
     if (!source.normalIndices.empty()) {
         // In face-edge mode the split edge keeps its number on both halves.
         std::size_t const m = normalIndices.size();
-        unsigned int const value = faceEdgeIndicesSet && m > 0 ? normalIndices[(p + m - 1) % m]
-                                                               : source.normalIndices[q];
+        unsigned int const value =
+            faceEdgeIndicesSet && m > 0 ? normalIndices[(p + m - 1) % m] : source.normalIndices[q];
         insertAt(normalIndices, p, value);
     }
     faceEdgeIndicesSet = source.faceEdgeIndicesSet;

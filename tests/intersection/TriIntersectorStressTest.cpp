@@ -17,8 +17,8 @@ constexpr int QUERIERS = 2;
 constexpr int ROUNDS = 40;
 
 // Producers add, box, and shift their groups back and forth along x, so that a ray down through
-// (0.3, 0.2) meets every group at distance 100 (to rounding) whatever has executed; queries only ever see an
-// absent group, a group without geometry, or that distance. One thread keeps flushing.
+// (0.3, 0.2) meets every group at distance 100 (to rounding) whatever has executed; queries only
+// ever see an absent group, a group without geometry, or that distance. One thread keeps flushing.
 TEST(TriIntersectorStressTest, ProducersQueriesAndFlushesInterleave) {
     TriIntersector intersector;
     Mesh const shared = test::makeRegularPolygon(24, 2);  // cached, used by every producer at once
@@ -54,7 +54,8 @@ TEST(TriIntersectorStressTest, ProducersQueriesAndFlushesInterleave) {
                     float distance = -1;
                     float normal[3];
                     intersector.getDistanceToGroup(group, origin, direction, distance, normal);
-                    if (distance != -1 && distance != 3.4028235e38f && std::fabs(distance - 100) > 1e-4f)
+                    if (distance != -1 && distance != 3.4028235e38f &&
+                        std::fabs(distance - 100) > 1e-4f)
                         ++badDistances;
                     float point[3], a[3], b[3], c[3];
                     intersector.snap(group, view.m, origin, direction, point, a, b, c);

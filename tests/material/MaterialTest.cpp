@@ -1,5 +1,3 @@
-#include "material/Material.h"
-
 #include <gtest/gtest.h>
 
 #include <boost/thread/barrier.hpp>
@@ -8,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "material/Material.h"
 #include "material/MaterialTypes.h"
 #include "material/SimpleTexture.h"
 

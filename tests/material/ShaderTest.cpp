@@ -1,11 +1,11 @@
-#include "material/Shader.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "material/Shader.h"
 
 namespace util {
 namespace {

@@ -1,10 +1,9 @@
-#include "mesh/HoleUtils.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 
+#include "mesh/HoleUtils.h"
 #include "mesh/Mesh.h"
 
 namespace util {
@@ -44,7 +43,8 @@ TEST(HoleUtilsTest, SanitiserMatchesALinearRepeatSearch) {
     for (int round = 0; round < 300; ++round) {
         unsigned int const faceCount = 1 + pick(20);
         std::vector<unsigned int> holes;
-        for (unsigned int e = pick(60); e > 0; --e) holes.push_back(pick(5) == 0 ? END : pick(faceCount + 2));
+        for (unsigned int e = pick(60); e > 0; --e)
+            holes.push_back(pick(5) == 0 ? END : pick(faceCount + 2));
         holes.push_back(END);
         std::vector<unsigned int> expected;
         std::vector<unsigned int> order;

@@ -1,9 +1,8 @@
-#include "mesh/MeshCleanupUtils.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "mesh/MeshCleanupUtils.h"
 #include "mesh/MeshUtils.h"
 #include "support/MeshBuilders.h"
 
@@ -111,7 +110,8 @@ using test::V3;
 class UVInterpolationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        mMesh = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(4, 0, 0), V3(0, 2, 0)}, {{0, 1, 2, 3}});
+        mMesh =
+            test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(4, 0, 0), V3(0, 2, 0)}, {{0, 1, 2, 3}});
         mMesh.mTexCoords[2] = {{0, 0}, {0.25f, 0}, {1, 0}, {0, 1}};
         mMesh.mFaces[0].uvIndices[2] = {0, 1, 2, 3};
     }

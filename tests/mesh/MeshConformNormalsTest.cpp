@@ -132,9 +132,12 @@ std::vector<bool> plainTurns(Mesh const& mesh, Mesh::OrientationReport& report) 
     struct Extent {
         V3 min{3.4028235e38f, 3.4028235e38f, 3.4028235e38f}, max = -min;
         void add(V3 const& p) {
-            for (int i = 0; i < 3; ++i) min[i] = p[i] < min[i] ? p[i] : min[i], max[i] = p[i] > max[i] ? p[i] : max[i];
+            for (int i = 0; i < 3; ++i)
+                min[i] = p[i] < min[i] ? p[i] : min[i], max[i] = p[i] > max[i] ? p[i] : max[i];
         }
-        V3 reference() const { return {(max.x - min.x) * 0.5f + min.x, min.y - 1.0f, (max.z - min.z) * 0.5f + min.z}; }
+        V3 reference() const {
+            return {(max.x - min.x) * 0.5f + min.x, min.y - 1.0f, (max.z - min.z) * 0.5f + min.z};
+        }
     } all;
     for (V3 const& v : mesh.mVertices) all.add(v);
     std::vector<int> state(mesh.mFaces.size(), 0);
@@ -155,7 +158,8 @@ std::vector<bool> plainTurns(Mesh const& mesh, Mesh::OrientationReport& report) 
                 detail::EdgeTable::Range const users = table.faces(table.findEdge(a, b));
                 open = open || users.size() == 1;
                 if (users.size() == 2)
-                    for (unsigned int const g : users) visit(g, runsAlong(g, a, b) ? 3 - state[f] : state[f]);
+                    for (unsigned int const g : users)
+                        visit(g, runsAlong(g, a, b) ? 3 - state[f] : state[f]);
             }
             if (holes.mHoleToFace.count(f) != 0) visit(holes.mHoleToFace.at(f), state[f]);
             if (holes.mFaceToHoles.count(f) != 0)

@@ -49,8 +49,8 @@ protected:
         std::vector<Corners> faces;
         for (int f = 0; f < 6; ++f)
             faces.push_back(test::addSquare(vertices, static_cast<float>(f), 0, f + 1.0f, 1));
-        mesh = std::make_unique<Mesh>(test::makeMesh(
-            vertices, faces, {1, 2, 3, Mesh::HOLES_END, 4, 5, Mesh::HOLES_END}));
+        mesh = std::make_unique<Mesh>(
+            test::makeMesh(vertices, faces, {1, 2, 3, Mesh::HOLES_END, 4, 5, Mesh::HOLES_END}));
     }
     std::unique_ptr<Mesh> mesh;
     Material const a{Shader(L"A")};
@@ -66,7 +66,8 @@ TEST_F(MeshRemoveEmptyFacesTest, RenumbersHolesDropsEmptiedGroupsAndReportsRemov
     mesh->removeEmptyFaces(&removed);
     EXPECT_EQ(removed, (std::vector<unsigned int>{0, 2}));
     ASSERT_EQ(mesh->mFaces.size(), 4u);
-    EXPECT_EQ(mesh->mHoles, (std::vector<unsigned int>{0, 1, Mesh::HOLES_END, 2, 3, Mesh::HOLES_END}));
+    EXPECT_EQ(mesh->mHoles,
+              (std::vector<unsigned int>{0, 1, Mesh::HOLES_END, 2, 3, Mesh::HOLES_END}));
 
     other.mFaces[1].clearIndices();  // an encircling face
     other.mFaces[5].clearIndices();  // the only hole of face 4

@@ -37,8 +37,9 @@ Mesh makeRegularPolygon(unsigned int n, float radius) {
 Mesh makeCube() {
     std::vector<V3> const vertices{V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0),
                                    V3(0, 0, 1), V3(1, 0, 1), V3(1, 1, 1), V3(0, 1, 1)};
-    return makeMesh(vertices, {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
-                               {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}});
+    return makeMesh(
+        vertices,
+        {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}});
 }
 
 Mesh makeFaceWithHoles(std::vector<std::vector<float>> const& holes) {
@@ -61,7 +62,8 @@ void RecordBuilder::addFace(std::initializer_list<int> corners) {
 
 void RecordBuilder::addSquare(float x0, float y0, float x1, float y1, bool clockwise) {
     int const first = static_cast<int>(coords.size() / 3);
-    for (V3 const& v : {V3(x0, y0, 0), V3(x1, y0, 0), V3(x1, y1, 0), V3(x0, y1, 0)}) addVertex(v.x, v.y, v.z);
+    for (V3 const& v : {V3(x0, y0, 0), V3(x1, y0, 0), V3(x1, y1, 0), V3(x0, y1, 0)})
+        addVertex(v.x, v.y, v.z);
     if (clockwise)
         addFace({first, first + 3, first + 2, first + 1});
     else

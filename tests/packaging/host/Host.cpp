@@ -54,8 +54,8 @@ bool shadersAndMaterials() {
         material.set(key, std::make_shared<util::SimpleTexture>(
                               L"tex" + std::to_wstring(i) + L".png", nullptr, nullptr));
         std::vector<util::Material> materials(3, material);
-        ok &= materials[2] == material && materials[2].getTexture(key)->getURI() ==
-                                              L"tex" + std::to_wstring(i) + L".png";
+        ok &= materials[2] == material &&
+              materials[2].getTexture(key)->getURI() == L"tex" + std::to_wstring(i) + L".png";
     }
     return check(ok, "shader and material copies");
 }
@@ -78,9 +78,9 @@ bool pickAndIntersect() {
     picker->addEntry(group, 7, {mesh.get()}, util::Matrix<float>());
     float distance = 0.0f;
     float normal[3] = {};
-    ok &= check(picker->getShapeDist(group, 7, origin, direction, distance, normal) &&
-                    distance == 5.0f,
-                "picker ray distance");
+    ok &= check(
+        picker->getShapeDist(group, 7, origin, direction, distance, normal) && distance == 5.0f,
+        "picker ray distance");
     picker->dispose(group);
     picker->processQueue();
 

@@ -17,15 +17,11 @@
 namespace util {
 namespace detail {
 
-struct MaterialContainerHash {
-    std::size_t operator()(MaterialContainer const& container) const { return container.getHash(); }
-};
-
 // One table per process, shared by every loaded module, so materials from different modules
 // compare by identity too.
 using MaterialFlyweight =
     boost::flyweights::flyweight<MaterialContainer,
-                                 boost::flyweights::hashed_factory<MaterialContainerHash>,
+                                 boost::flyweights::hashed_factory<StoredHash<MaterialContainer>>,
                                  boost::flyweights::refcounted, boost::flyweights::simple_locking,
                                  boost::flyweights::intermodule_holder>;
 

@@ -17,14 +17,16 @@
 namespace util {
 namespace detail {
 
-struct ShaderContainerHash {
-    std::size_t operator()(ShaderContainer const& container) const { return container.getHash(); }
+// The interning tables hash a value by the hash it keeps current itself.
+template <typename Container>
+struct StoredHash {
+    std::size_t operator()(Container const& container) const { return container.getHash(); }
 };
 
 // One table per loaded library; a schema leaves it with its last handle.
 using ShaderFlyweight =
     boost::flyweights::flyweight<ShaderContainer,
-                                 boost::flyweights::hashed_factory<ShaderContainerHash>,
+                                 boost::flyweights::hashed_factory<StoredHash<ShaderContainer>>,
                                  boost::flyweights::refcounted, boost::flyweights::simple_locking,
                                  boost::flyweights::static_holder>;
 

@@ -1,12 +1,58 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
+#include "base/HugePages.h"
 #include "mesh/Mesh.h"
 
 namespace util {
 namespace detail {
+
+// (higher vertex, id) for each face edge.
+using EdgeEnd = std::pair<unsigned int, unsigned int>;
+
+// Every face edge once per corner that starts it, as (higher vertex, id(face, corner)), grouped
+// by its lower vertex in a counting sort and sorted within the group: equal edges end up next to
+// each other, ascending by id. groupEnd[v] ends the group of lower vertex v, which starts where
+// the group of v - 1 ends (0 for v = 0). Returns the number of distinct edges.
+template <typename Id>
+std::size_t sortEdgeEnds(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount, Id id,
+                         std::vector<std::size_t>& groupEnd, std::vector<EdgeEnd>& entries) {
+    // Every array is sized exactly and advised before it is written: on a million faces the
+    // first-touch faults of regrown buffers cost more than the sorting.
+    reserveAdvised(groupEnd, vertexCount + 1);
+    groupEnd.assign(vertexCount + 1, 0);
+    for (Mesh::Polygon const& face : faces) {
+        std::vector<unsigned int> const& c = face.vertexIndices;
+        for (std::size_t k = 0; k < c.size(); ++k)
+            ++groupEnd[std::min(c[k], c[k + 1 == c.size() ? 0 : k + 1]) + 1];
+    }
+    for (std::size_t v = 0; v < vertexCount; ++v) groupEnd[v + 1] += groupEnd[v];
+    std::size_t const count = groupEnd[vertexCount];
+    reserveAdvised(entries, count);
+    entries.resize(count);
+    // Filling moves each group's start up to its end.
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        std::vector<unsigned int> const& c = faces[f].vertexIndices;
+        for (std::size_t k = 0; k < c.size(); ++k) {
+            unsigned int const a = c[k];
+            unsigned int const b = c[k + 1 == c.size() ? 0 : k + 1];
+            entries[groupEnd[std::min(a, b)]++] = {std::max(a, b), id(f, k)};
+        }
+    }
+    std::size_t edges = 0;
+    for (std::size_t v = 0, first = 0; v < vertexCount; first = groupEnd[v++]) {
+        auto const begin = entries.begin() + static_cast<long>(first);
+        auto const end = entries.begin() + static_cast<long>(groupEnd[v]);
+        if (end - begin > 1) std::sort(begin, end);
+        for (auto e = begin; e != end; ++e)
+            if (e == begin || e->first != (e - 1)->first) ++edges;
+    }
+    return edges;
+}
 
 // The adjacency of util::EdgeMap (undirected edges, the faces using each in face order, the
 // edges at each vertex) in flat arrays, built by bucketing corners per vertex instead of one

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/HugePages.h"
+#include "mesh/EdgeTable.h"
 #include "mesh/HoleRelation.h"
 #include "mesh/Mesh.h"
 #include "mesh/MeshUtils.h"
@@ -31,9 +32,9 @@ struct Extent {
 
 // For every corner, the edge from it to the next corner as seen from across: the one face whose
 // corner shares that edge when exactly two corners do (a face using the edge twice sees itself),
-// and whether that face runs the edge in the same direction. Corners are grouped per edge by a
-// counting sort on the lower vertex, so the walk over the faces needs no edge lookups and no
-// scans of the neighbours' corner lists.
+// and whether that face runs the edge in the same direction. Corners are grouped per edge by the
+// edge table's sort, so the walk over the faces needs no edge lookups and no scans of the
+// neighbours' corner lists.
 class CornerAdjacency {
 public:
     static constexpr unsigned int BORDER = 0xFFFFFFFFu;  // no other corner on the edge
@@ -49,39 +50,29 @@ public:
         reserveAdvised(cornerFace, corners);
         mVertex.resize(corners);
         cornerFace.resize(corners);
-        std::vector<std::size_t> bucketEnd(vertexCount + 1, 0);
         for (std::size_t f = 0; f < faces.size(); ++f) {
             std::vector<unsigned int> const& c = faces[f].vertexIndices;
-            std::size_t const first = mFaceStart[f];
-            for (std::size_t k = 0; k < c.size(); ++k) {
-                mVertex[first + k] = c[k];
-                cornerFace[first + k] = static_cast<unsigned int>(f);
-                ++bucketEnd[std::min(c[k], c[k + 1 == c.size() ? 0 : k + 1]) + 1];
-            }
+            std::copy(c.begin(), c.end(), mVertex.begin() + static_cast<long>(mFaceStart[f]));
+            std::fill_n(cornerFace.begin() + static_cast<long>(mFaceStart[f]), c.size(),
+                        static_cast<unsigned int>(f));
         }
-        for (std::size_t v = 0; v < vertexCount; ++v) bucketEnd[v + 1] += bucketEnd[v];
-        // (higher vertex, corner), bucketed by the lower vertex; filling moves each bucket's
-        // start to its end.
-        std::vector<std::pair<unsigned int, unsigned int>> entries;
-        reserveAdvised(entries, corners);
-        entries.resize(corners);
-        for (std::size_t f = 0; f < faces.size(); ++f) {
-            std::size_t const first = mFaceStart[f], end = mFaceStart[f + 1];
-            for (std::size_t c = first; c < end; ++c) {
-                unsigned int const a = mVertex[c], b = mVertex[c + 1 == end ? first : c + 1];
-                entries[bucketEnd[std::min(a, b)]++] = {std::max(a, b),
-                                                        static_cast<unsigned int>(c)};
-            }
-        }
+        // Entries carry the corner, so that the direction of each can be read back.
+        std::vector<std::size_t> groupEnd;
+        std::vector<detail::EdgeEnd> entries;
+        detail::sortEdgeEnds(
+            faces, vertexCount,
+            [this](std::size_t face, std::size_t k) {
+                return static_cast<unsigned int>(mFaceStart[face] + k);
+            },
+            groupEnd, entries);
 
         reserveAdvised(mAcross, corners);
         mAcross.resize(corners);
         mAlong.resize(corners);
-        for (std::size_t v = 0, first = 0; v < vertexCount; first = bucketEnd[v++]) {
-            auto const begin = entries.begin() + static_cast<long>(first);
-            auto const end = entries.begin() + static_cast<long>(bucketEnd[v]);
-            if (end - begin > 1) std::sort(begin, end);
-            for (auto e = begin; e != end;) {
+        // Equal edges are runs of one higher vertex inside the group of one lower vertex.
+        for (std::size_t v = 0, first = 0; v < vertexCount; first = groupEnd[v++]) {
+            auto const end = entries.begin() + static_cast<long>(groupEnd[v]);
+            for (auto e = entries.begin() + static_cast<long>(first); e != end;) {
                 auto group = e + 1;
                 while (group != end && group->first == e->first) ++group;
                 if (group - e == 2) {

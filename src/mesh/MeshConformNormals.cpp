@@ -187,7 +187,7 @@ private:
         double sum = 0.0;
         std::vector<unsigned int> corners;
         for (unsigned int const f : mComponent) {
-            if (!mHoles.mHoleToFace.empty() && mHoles.mHoleToFace.count(f) != 0) continue;
+            if (mHoles.mHoleToFace.count(f) != 0) continue;
             corners.assign(mAdjacency.vertices() + mAdjacency.firstCorner(f),
                            mAdjacency.vertices() + mAdjacency.endCorner(f));
             Vector3<float> n;

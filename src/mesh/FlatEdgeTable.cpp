@@ -15,16 +15,23 @@ unsigned long slotOf(unsigned long key, std::size_t mask) {
 
 FlatEdgeTable::FlatEdgeTable(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
                              boost::dynamic_bitset<> const* vertexFilter, bool requireBoth) {
+    build(faces, vertexCount, vertexFilter, requireBoth);
+}
+
+void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
+                          boost::dynamic_bitset<> const* vertexFilter, bool requireBoth) {
     std::size_t corners = 0;
     for (Mesh::Polygon const& face : faces) corners += face.vertexIndices.size();
     std::size_t capacity = 16;
     while (capacity < 2 * corners) capacity *= 2;
     mSlotKeys.assign(capacity, EMPTY_KEY);
     mSlotEdges.resize(capacity);
+    mEdges.clear();
     mEdges.reserve(std::min(corners, vertexCount + faces.size()));
 
     // First the edges in order of first use and their face counts, then the face lists.
-    std::vector<unsigned int> edgeOfCorner;
+    std::vector<unsigned int>& edgeOfCorner = mEdgeOfCorner;
+    edgeOfCorner.clear();
     edgeOfCorner.reserve(corners);
     for (Mesh::Polygon const& face : faces) {
         std::vector<unsigned int> const& v = face.vertexIndices;
@@ -51,7 +58,7 @@ FlatEdgeTable::FlatEdgeTable(std::vector<Mesh::Polygon> const& faces, std::size_
         start += edge.faceCount;
         edge.faceCount = 0;
     }
-    mFaces.resize(start);
+    mFaces.resize(start);  // every entry is written below
     std::size_t corner = 0;
     for (std::size_t f = 0; f < faces.size(); ++f) {
         for (std::size_t k = 0; k < faces[f].vertexIndices.size(); ++k, ++corner) {

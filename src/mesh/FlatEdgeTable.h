@@ -21,9 +21,15 @@ public:
         unsigned int faceCount;
     };
 
+    FlatEdgeTable() = default;
     // With a filter, requireBoth keeps only edges with both ends set, else edges with one end set.
     FlatEdgeTable(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
                   boost::dynamic_bitset<> const* vertexFilter, bool requireBoth);
+
+    // Replaces the table by that of faces, keeping the arrays: a pass that rebuilds it every
+    // sweep then neither allocates nor faults in fresh pages again.
+    void build(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
+               boost::dynamic_bitset<> const* vertexFilter, bool requireBoth);
 
     std::vector<Edge> const& edges() const { return mEdges; }
     // The faces using an edge, in face order; a face using it twice appears twice.
@@ -36,6 +42,7 @@ private:
     std::vector<unsigned int> mFaces;
     std::vector<unsigned long> mSlotKeys;  // open addressing; EMPTY_KEY marks a free slot
     std::vector<unsigned int> mSlotEdges;
+    std::vector<unsigned int> mEdgeOfCorner;  // scratch of build
 };
 
 }  // namespace detail

@@ -140,8 +140,7 @@ bool eraseSpikeAt(std::vector<Vector3<float>> const& vertices, Mesh::Polygon& fa
 }  // namespace
 
 bool MeshCleanupUtils::extractAndRemoveLoops(std::vector<Vector3<float>>& vertices,
-                                             Mesh::Polygon& face,
-                                             std::vector<Mesh::Polygon>& loops,
+                                             Mesh::Polygon& face, std::vector<Mesh::Polygon>& loops,
                                              bool removeSpikes) {
     while (hasRepeatedVertex(face.vertexIndices)) {
         std::size_t p = 0, q = 0;
@@ -177,8 +176,8 @@ bool MeshCleanupUtils::extractAndRemoveLoops(std::vector<Vector3<float>>& vertic
     return true;
 }
 
-void MeshCleanupUtils::moveVertexInwards(std::vector<Vector3<float>>& vertices,
-                                         Mesh::Polygon& face, unsigned long position) {
+void MeshCleanupUtils::moveVertexInwards(std::vector<Vector3<float>>& vertices, Mesh::Polygon& face,
+                                         unsigned long position) {
     std::vector<unsigned int> const& c = face.vertexIndices;
     std::size_t const n = c.size();
     Vector3<float> const p = vertices[c[position]];
@@ -217,7 +216,8 @@ bool MeshCleanupUtils::removeCollapsedEdges(Mesh::Polygon& face) {
     // A kept corner that ends a run of duplicates leaves the run by the last skipped corner's
     // edge, so it takes that edge's number.
     auto takeRunEdge = [&face, edgeNumbers](std::size_t kept, std::size_t lastSkipped) {
-        if (edgeNumbers && lastSkipped != 0) face.normalIndices[kept] = face.normalIndices[lastSkipped];
+        if (edgeNumbers && lastSkipped != 0)
+            face.normalIndices[kept] = face.normalIndices[lastSkipped];
     };
     std::size_t w = 0;
     std::size_t lastSkipped = 0;  // 0: no run pending (corner 0 is never skipped)
@@ -243,9 +243,10 @@ bool MeshCleanupUtils::removeCollapsedEdges(Mesh::Polygon& face) {
 }
 
 void MeshCleanupUtils::simpleRemoveEmptyFaces(std::vector<Mesh::Polygon>& faces) {
-    faces.erase(std::remove_if(faces.begin(), faces.end(),
-                               [](Mesh::Polygon const& face) { return face.vertexIndices.empty(); }),
-                faces.end());
+    faces.erase(
+        std::remove_if(faces.begin(), faces.end(),
+                       [](Mesh::Polygon const& face) { return face.vertexIndices.empty(); }),
+        faces.end());
 }
 
 }  // namespace util
@@ -269,6 +270,12 @@ struct CornerLists {
         normals = usable(a.normalIndices, a) && usable(b.normalIndices, b);
         for (unsigned int s = 0; s < Mesh::UV_SET_COUNT; ++s)
             uvs[s] = usable(a.uvIndices[s], a) && usable(b.uvIndices[s], b);
+    }
+    void reserve(Mesh::Polygon& to, std::size_t corners) const {
+        to.vertexIndices.reserve(corners);
+        if (normals) to.normalIndices.reserve(corners);
+        for (unsigned int s = 0; s < Mesh::UV_SET_COUNT; ++s)
+            if (uvs[s]) to.uvIndices[s].reserve(corners);
     }
     void append(Mesh::Polygon& to, Mesh::Polygon const& from, std::size_t corner) const {
         to.vertexIndices.push_back(from.vertexIndices[corner]);
@@ -338,6 +345,7 @@ void MeshCleanupUtils::mergeFacesWithSharedEdge(std::vector<Vector3<float>> cons
     CornerLists const lists(a, b);
     Mesh::Polygon merged;
     merged.faceEdgeIndicesSet = a.faceEdgeIndicesSet;
+    lists.reserve(merged, na + nb + 2 - 2 * length);
     for (std::size_t k = 1; k + length <= nb; ++k) lists.append(merged, b, (startB + k) % nb);
     for (std::size_t k = 0; k + length <= na + 1; ++k)
         lists.append(merged, a, (startA + length - 1 + k) % na);

@@ -18,8 +18,54 @@ constexpr float RADIANS_PER_DEGREE = 0.017453292f;
 constexpr float ANGLE_BUCKET = 0.0017453292f;
 constexpr unsigned int NO_FACE = 0xFFFFFFFFu;
 
-using MergedMap = std::map<unsigned int, unsigned int>;
 using LoopMap = std::map<unsigned int, std::vector<unsigned int>>;
+
+// Where each face emptied by a merge went, indexed by face: looked up for every candidate edge.
+class MergedMap {
+public:
+    explicit MergedMap(std::size_t faceCount = 0) : mTarget(faceCount, NO_FACE) {}
+    // NO_FACE when the face went nowhere.
+    unsigned int find(unsigned int face) const {
+        return face < mTarget.size() ? mTarget[face] : NO_FACE;
+    }
+    void set(unsigned int face, unsigned int target) {
+        if (face >= mTarget.size()) mTarget.resize(face + 1, NO_FACE);
+        mTarget[face] = target;
+    }
+
+private:
+    std::vector<unsigned int> mTarget;
+};
+
+// The holes structure as a sweep reads it: each hole's encircling face in a flat array, and
+// each face's holes in face order. A later group overwrites an earlier one's encircling face.
+class SweepHoles {
+public:
+    SweepHoles(std::vector<unsigned int> const& holes, std::size_t faceCount)
+        : mEncircling(faceCount, NO_FACE) {
+        std::size_t i = 0;
+        while (i < holes.size()) {
+            unsigned int const face = holes[i++];
+            for (; i < holes.size() && holes[i] != Mesh::HOLES_END; ++i) {
+                unsigned int const hole = holes[i];
+                mFaceToHoles[face].push_back(hole);
+                if (hole >= mEncircling.size()) mEncircling.resize(hole + 1, NO_FACE);
+                mEncircling[hole] = face;
+            }
+            ++i;  // past HOLES_END
+        }
+    }
+
+    bool isHole(unsigned int face) const {
+        return face < mEncircling.size() && mEncircling[face] != NO_FACE;
+    }
+    unsigned int encirclingOf(unsigned int hole) const { return mEncircling[hole]; }
+
+    std::map<unsigned int, std::vector<unsigned int>> mFaceToHoles;
+
+private:
+    std::vector<unsigned int> mEncircling;
+};
 
 // Follows emptied faces to the face they went into. Every entry points at a face that still had
 // corners when it was made, so chains end; the step limit only guards against a broken map.
@@ -27,21 +73,19 @@ bool getMerged(unsigned int& face, std::vector<Mesh::Polygon> const& faces,
                MergedMap const& merged) {
     for (std::size_t steps = 0; faces[face].vertexIndices.empty() && steps <= faces.size();
          ++steps) {
-        auto const it = merged.find(face);
-        if (it == merged.end()) break;
-        face = it->second;
+        unsigned int const target = merged.find(face);
+        if (target == NO_FACE) break;
+        face = target;
     }
     return !faces[face].vertexIndices.empty();
 }
 
-bool isHole(HoleRelation const& holes, unsigned int face) {
-    return holes.mHoleToFace.count(face) != 0;
-}
+bool isHole(SweepHoles const& holes, unsigned int face) { return holes.isHole(face); }
 
 // The face that a hole's encircling face has become.
-unsigned int resolvedEncircling(std::vector<Mesh::Polygon> const& faces, HoleRelation const& holes,
+unsigned int resolvedEncircling(std::vector<Mesh::Polygon> const& faces, SweepHoles const& holes,
                                 MergedMap const& merged, unsigned int hole) {
-    unsigned int face = holes.mHoleToFace.at(hole);
+    unsigned int face = holes.encirclingOf(hole);
     getMerged(face, faces, merged);
     return face;
 }
@@ -59,7 +103,7 @@ struct EdgeUsers {
 // The pair of faces an edge would merge. Holes merge only with holes of the same face; on an
 // edge used by more than two faces only such a pair of holes counts.
 bool getAdjacentFaces(std::vector<Mesh::Polygon> const& faces, EdgeUsers const& users,
-                      HoleRelation const& holes, MergedMap const& merged, unsigned int& a,
+                      SweepHoles const& holes, MergedMap const& merged, unsigned int& a,
                       unsigned int& b) {
     if (users.size() < 2) return false;
     auto sameEncircling = [&](unsigned int x, unsigned int y) {
@@ -89,7 +133,7 @@ bool getAdjacentFaces(std::vector<Mesh::Polygon> const& faces, EdgeUsers const& 
 // Two holes always merge; otherwise a hole stands for its encircling face and the normals must
 // differ by less than the tolerance (radians).
 bool canMergeAndCalcAngle(std::vector<Mesh::Polygon> const& faces, MergedMap const& merged,
-                          HoleRelation const& holes, unsigned int a, unsigned int b, float& angle,
+                          SweepHoles const& holes, unsigned int a, unsigned int b, float& angle,
                           float tolerance) {
     angle = 0.0f;
     bool const aHole = isHole(holes, a);
@@ -102,10 +146,25 @@ bool canMergeAndCalcAngle(std::vector<Mesh::Polygon> const& faces, MergedMap con
     return angle < tolerance;
 }
 
-bool hasRepeatedVertex(std::vector<unsigned int> corners) {
-    std::sort(corners.begin(), corners.end());
-    return std::adjacent_find(corners.begin(), corners.end()) != corners.end();
-}
+// What the sweeps of one pass reuse, so that each sweep does not allocate it again.
+struct SweepScratch {
+    detail::FlatEdgeTable edges;
+    std::vector<unsigned int> seen;  // per vertex: the stamp of the last corner list checked
+    unsigned int stamp = 0;
+
+    bool hasRepeatedVertex(std::vector<unsigned int> const& corners) {
+        if (++stamp == 0) {
+            std::fill(seen.begin(), seen.end(), 0u);
+            stamp = 1;
+        }
+        for (unsigned int const v : corners) {
+            if (v >= seen.size()) seen.resize(v + 1, 0u);
+            if (seen[v] == stamp) return true;
+            seen[v] = stamp;
+        }
+        return false;
+    }
+};
 
 struct Candidate {
     float angle;
@@ -117,15 +176,19 @@ struct Candidate {
 class CoplanarSweep {
 public:
     CoplanarSweep(Mesh& mesh, float tolerance, bool checkUVs, bool strict,
-                  boost::dynamic_bitset<> const* selection)
+                  boost::dynamic_bitset<> const* selection, SweepScratch& scratch)
         : mMesh(mesh),
           mFaces(mesh.mFaces),
           mTolerance(tolerance),
           mCheckUVs(checkUVs),
           mStrict(strict),
-          mRelation(mesh.mHoles),
-          mEdges(mesh.mFaces, mesh.mVertices.size(), selection, true),
-          mTouched(mesh.mFaces.size()) {}
+          mRelation(mesh.mHoles, mesh.mFaces.size()),
+          mScratch(scratch),
+          mEdges(scratch.edges),
+          mMerged(mesh.mFaces.size()),
+          mTouched(mesh.mFaces.size()) {
+        scratch.edges.build(mesh.mFaces, mesh.mVertices.size(), selection, true);
+    }
 
     // Returns the number of edges removed.
     unsigned long run() {
@@ -203,18 +266,18 @@ private:
 
     void merge(unsigned int a, unsigned int b, unsigned int vertex) {
         if (isHole(mRelation, b) && !isHole(mRelation, a)) std::swap(a, b);  // the hole receives
-        Mesh::Polygon const oldA = mFaces[a];
-        Mesh::Polygon const oldB = mFaces[b];
+        Mesh::Polygon oldA = mFaces[a];
+        Mesh::Polygon oldB = mFaces[b];
         MeshCleanupUtils::mergeFacesWithSharedEdge(mMesh.mVertices, mFaces[a], mFaces[b], vertex);
         if (!mFaces[b].vertexIndices.empty()) return;
         bool const cancelled = mFaces[a].vertexIndices.empty();
         auto restore = [&]() {
-            mFaces[a] = oldA;
-            mFaces[b] = oldB;
+            mFaces[a] = std::move(oldA);
+            mFaces[b] = std::move(oldB);
         };
         if (!cancelled && oldA.faceNormal.dot(mFaces[a].faceNormal) < 0.0f) return restore();
         std::vector<Mesh::Polygon> loops;
-        if (!cancelled && hasRepeatedVertex(mFaces[a].vertexIndices)) {
+        if (!cancelled && mScratch.hasRepeatedVertex(mFaces[a].vertexIndices)) {
             // A boundary touching itself waits for the strict sweeps, which split it into loops.
             if (!mStrict ||
                 !MeshCleanupUtils::extractAndRemoveLoops(mMesh.mVertices, mFaces[a], loops, false))
@@ -229,9 +292,9 @@ private:
         touch(b);
         bool const aHole = isHole(mRelation, a);
         if (aHole && (!isHole(mRelation, b) || cancelled))
-            mMerged[b] = resolvedEncircling(mFaces, mRelation, mMerged, a);
+            mMerged.set(b, resolvedEncircling(mFaces, mRelation, mMerged, a));
         else if (!cancelled)
-            mMerged[b] = a;
+            mMerged.set(b, a);
         if (!loops.empty()) appendLoops(a, b, loops);
     }
 
@@ -329,8 +392,9 @@ private:
     float const mTolerance;
     bool const mCheckUVs;
     bool const mStrict;
-    HoleRelation const mRelation;
-    detail::FlatEdgeTable const mEdges;
+    SweepHoles const mRelation;
+    SweepScratch& mScratch;
+    detail::FlatEdgeTable const& mEdges;
     MergedMap mMerged;
     std::vector<bool> mTouched;
     LoopMap mLoops;
@@ -345,9 +409,11 @@ unsigned long Mesh::removeEdgesCoplanar(float toleranceDegrees, bool checkUVs, b
     unsigned long total = 0;
     // Normal sweeps until one changes nothing, then strict sweeps until one changes nothing.
     bool strict = false;
+    SweepScratch scratch;
+    scratch.seen.assign(mVertices.size(), 0u);
     for (;;) {
         unsigned long const removed =
-            CoplanarSweep(*this, tolerance, checkUVs, strict, selection).run();
+            CoplanarSweep(*this, tolerance, checkUVs, strict, selection, scratch).run();
         total += removed;
         if (removed == 0) {
             if (strict) break;

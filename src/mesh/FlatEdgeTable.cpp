@@ -2,11 +2,22 @@
 
 #include <algorithm>
 
+#include "base/HugePages.h"
+
 namespace util {
 namespace detail {
 namespace {
 constexpr unsigned long EMPTY_KEY = ~0ul;
 constexpr unsigned int SKIPPED = 0xFFFFFFFFu;  // a corner whose edge the filter drops
+
+// Room for count entries; fresh room is advised for huge pages before its first write, which
+// on large meshes costs less than the page faults it saves.
+template <typename T>
+void ensureCapacity(std::vector<T>& values, std::size_t count) {
+    if (values.capacity() >= count) return;
+    std::vector<T>().swap(values);
+    reserveAdvised(values, count);
+}
 
 unsigned long slotOf(unsigned long key, std::size_t mask) {
     return static_cast<unsigned long>((key * 0x9E3779B97F4A7C15ul) >> 20) & mask;
@@ -24,15 +35,17 @@ void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t v
     for (Mesh::Polygon const& face : faces) corners += face.vertexIndices.size();
     std::size_t capacity = 16;
     while (capacity < 2 * corners) capacity *= 2;
+    ensureCapacity(mSlotKeys, capacity);
     mSlotKeys.assign(capacity, EMPTY_KEY);
+    ensureCapacity(mSlotEdges, capacity);
     mSlotEdges.resize(capacity);
     mEdges.clear();
-    mEdges.reserve(std::min(corners, vertexCount + faces.size()));
+    ensureCapacity(mEdges, std::min(corners, vertexCount + faces.size()));
 
     // First the edges in order of first use and their face counts, then the face lists.
     std::vector<unsigned int>& edgeOfCorner = mEdgeOfCorner;
     edgeOfCorner.clear();
-    edgeOfCorner.reserve(corners);
+    ensureCapacity(edgeOfCorner, corners);
     for (Mesh::Polygon const& face : faces) {
         std::vector<unsigned int> const& v = face.vertexIndices;
         std::size_t const n = v.size();
@@ -58,6 +71,7 @@ void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t v
         start += edge.faceCount;
         edge.faceCount = 0;
     }
+    ensureCapacity(mFaces, start);
     mFaces.resize(start);  // every entry is written below
     std::size_t corner = 0;
     for (std::size_t f = 0; f < faces.size(); ++f) {

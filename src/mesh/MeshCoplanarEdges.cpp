@@ -1,8 +1,10 @@
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <utility>
 #include <vector>
 
+#include "base/HugePages.h"
 #include "base/Vector3.h"
 #include "mesh/FlatEdgeTable.h"
 #include "mesh/HoleRelation.h"
@@ -309,7 +311,7 @@ private:
                 mMesh.mFaceMaterialStartIndices.push_back(first);
             }
         }
-        for (Mesh::Polygon& loop : loops) mFaces.push_back(std::move(loop));
+        for (Mesh::Polygon& loop : loops) appendFace(std::move(loop));
         auto const end = static_cast<unsigned int>(mFaces.size());
         if (!isHole(mRelation, a)) {
             recordLoops(a, first, end);
@@ -318,6 +320,18 @@ private:
         } else {
             moveHolesIntoLoops(a, first);
         }
+    }
+
+    // Grows the face list as push_back does, but into advised memory: the first loop of a pass
+    // moves every face of the mesh, and on fresh small pages that move costs more than the sweep.
+    void appendFace(Mesh::Polygon&& face) {
+        if (mFaces.size() == mFaces.capacity()) {
+            std::vector<Mesh::Polygon> grown;
+            reserveAdvised(grown, std::max<std::size_t>(2 * mFaces.size(), 16));
+            std::move(mFaces.begin(), mFaces.end(), std::back_inserter(grown));
+            mFaces.swap(grown);
+        }
+        mFaces.push_back(std::move(face));
     }
 
     void recordLoops(unsigned int owner, unsigned int first, unsigned int end) {
@@ -337,8 +351,7 @@ private:
             for (std::size_t island = first; island < mFaces.size(); ++island) {
                 if (!MeshUtils::coplanarVertexIsInsideFace(mMesh.mVertices, mFaces[island], corner))
                     continue;
-                Mesh::Polygon copy = mFaces[hole];
-                mFaces.push_back(std::move(copy));
+                appendFace(Mesh::Polygon(mFaces[hole]));
                 mFaces[hole].clearIndices();
                 mLoops[static_cast<unsigned int>(island)].push_back(
                     static_cast<unsigned int>(mFaces.size() - 1));

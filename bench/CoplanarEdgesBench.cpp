@@ -1,5 +1,5 @@
 // Coplanar edge removal on a triangulated city: box and L-shaped buildings whose walls have rows
-// of windows, through the exported operation (conversion and hole repair included).
+// of windows, through the exported operation (conversion and hole repair included). Arg: checkUVs.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -138,7 +138,20 @@ void BM_RemoveEdgesCoplanarCity(benchmark::State& state) {
     state.counters["faces_after"] = faces;
     state.counters["hole_entries_after"] = holeEntries;
 }
-BENCHMARK(BM_RemoveEdgesCoplanarCity)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+// The first call of a process also pays for growing the heap (first-touch page faults) that
+// later calls reuse, so it is timed on its own, before anything else runs; the repeated calls
+// are what a host that cleans many models sees.
+BENCHMARK(BM_RemoveEdgesCoplanarCity)
+    ->Name("BM_RemoveEdgesCoplanarCity/first_call")
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_RemoveEdgesCoplanarCity)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MinWarmUpTime(2.0)
+    ->MinTime(5.0);
 
 }  // namespace
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "mesh/EdgeTable.h"
@@ -64,15 +66,11 @@ TEST(MeshConformNormalsTest, SeparateCubesAreTurnedSeparately) {
     EXPECT_EQ(report.components, 2u);
     EXPECT_EQ(report.openComponents, 0u);
     mesh.conformNormals(IDENTITY);
-    Mesh const outward = test::makeCube();
-    for (std::size_t f = 0; f < 12; ++f) {
-        Corners expected = outward.mFaces[f % 6].vertexIndices;
-        for (unsigned int& v : expected) v += f < 6 ? 0 : 8;
-        Corners actual = mesh.mFaces[f].vertexIndices;
-        std::rotate(actual.begin(), std::find(actual.begin(), actual.end(), expected[0]),
-                    actual.end());
-        EXPECT_EQ(actual, expected) << "face " << f;
-    }
+    Mesh second = mesh;
+    mesh.mFaces.resize(6);
+    second.mFaces.erase(second.mFaces.begin(), second.mFaces.begin() + 6);
+    expectOutward(mesh, V3(0.5f, 0.5f, 0.5f));
+    expectOutward(second, V3(5.5f, 0.5f, 0.5f));
 }
 
 TEST(MeshConformNormalsTest, OpenFacesTurnAwayFromAPointBelowThem) {
@@ -89,16 +87,6 @@ TEST(MeshConformNormalsTest, OpenFacesTurnAwayFromAPointBelowThem) {
     mesh.conformNormals(IDENTITY);
     EXPECT_EQ(mesh.mFaces[0].faceNormal, V3(0, 1, 0));
     EXPECT_EQ(mesh.mFaces[1].faceNormal, V3(0, -1, 0));
-}
-
-TEST(MeshConformNormalsTest, FacesMeetingAtAThreeFaceEdgeAreSeparateComponents) {
-    // Three fins on the edge 0-1, each wound its own way.
-    Mesh const fins =
-        test::makeMesh({V3(0, 0, 0), V3(0, 0, 1), V3(1, 0, 0), V3(-1, 0, 0), V3(0, 1, 0)},
-                       {{0, 1, 2}, {1, 0, 3}, {0, 1, 4}});
-    Mesh::OrientationReport const report = fins.getOrientationReport(IDENTITY);
-    EXPECT_EQ(report.components, 3u);
-    EXPECT_EQ(report.openComponents, 3u);
 }
 
 TEST(MeshConformNormalsTest, TurnedCornersKeepTheirUVsAndNormalsAreDropped) {
@@ -129,17 +117,17 @@ std::vector<bool> plainTurns(Mesh const& mesh, Mesh::OrientationReport& report) 
             if (c[j] == a && c[(j + 1) % c.size()] == b) return true;
         return false;
     };
-    struct Extent {
-        V3 min{3.4028235e38f, 3.4028235e38f, 3.4028235e38f}, max = -min;
-        void add(V3 const& p) {
+    // One below the middle of the lower side of the vertices' extent.
+    auto reference = [&mesh](Corners const& vertices) {
+        V3 lo(3.4028235e38f, 3.4028235e38f, 3.4028235e38f), hi = -lo;
+        for (unsigned int const v : vertices)
             for (int i = 0; i < 3; ++i)
-                min[i] = p[i] < min[i] ? p[i] : min[i], max[i] = p[i] > max[i] ? p[i] : max[i];
-        }
-        V3 reference() const {
-            return {(max.x - min.x) * 0.5f + min.x, min.y - 1.0f, (max.z - min.z) * 0.5f + min.z};
-        }
-    } all;
-    for (V3 const& v : mesh.mVertices) all.add(v);
+                lo[i] = std::min(lo[i], mesh.mVertices[v][i]),
+                hi[i] = std::max(hi[i], mesh.mVertices[v][i]);
+        return V3((hi.x - lo.x) * 0.5f + lo.x, lo.y - 1.0f, (hi.z - lo.z) * 0.5f + lo.z);
+    };
+    Corners everyVertex(mesh.mVertices.size());
+    std::iota(everyVertex.begin(), everyVertex.end(), 0u);
     std::vector<int> state(mesh.mFaces.size(), 0);
     std::vector<bool> turns(mesh.mFaces.size(), false);
     for (unsigned int start = 0; start < mesh.mFaces.size(); ++start) {
@@ -150,9 +138,11 @@ std::vector<bool> plainTurns(Mesh const& mesh, Mesh::OrientationReport& report) 
             if (state[g] == 0) state[g] = s, component.push_back(g);
         };
         bool open = false;
+        Corners used;
         for (std::size_t next = 0; next < component.size(); ++next) {
             unsigned int const f = component[next];
             Corners const& c = mesh.mFaces[f].vertexIndices;
+            used.insert(used.end(), c.begin(), c.end());
             for (std::size_t i = 0; i < c.size(); ++i) {
                 unsigned int const a = c[i], b = c[(i + 1) % c.size()];
                 detail::EdgeTable::Range const users = table.faces(table.findEdge(a, b));
@@ -165,10 +155,7 @@ std::vector<bool> plainTurns(Mesh const& mesh, Mesh::OrientationReport& report) 
             if (holes.mFaceToHoles.count(f) != 0)
                 for (unsigned int const hole : holes.mFaceToHoles.at(f)) visit(hole, state[f]);
         }
-        Extent own;
-        for (unsigned int const f : component)
-            for (unsigned int const v : mesh.mFaces[f].vertexIndices) own.add(mesh.mVertices[v]);
-        V3 const c = (component.size() == 1 ? all : own).reference();
+        V3 const c = reference(component.size() == 1 ? everyVertex : used);
         double sum = 0.0;
         for (unsigned int const f : component) {
             if (holes.mHoleToFace.count(f) != 0) continue;
@@ -194,7 +181,7 @@ std::vector<bool> plainTurns(Mesh const& mesh, Mesh::OrientationReport& report) 
 TEST(MeshConformNormalsTest, TurnsWhatTheWalkOverTheEdgeTableTurns) {
     std::mt19937 random(3);
     auto below = [&random](unsigned int n) { return static_cast<unsigned int>(random() % n); };
-    for (int round = 0; round < 2000; ++round) {
+    for (int round = 0; round < 600; ++round) {
         unsigned int const vertexCount = 3 + below(8);
         std::vector<V3> vertices;
         for (unsigned int v = 0; v < vertexCount; ++v)
@@ -210,9 +197,9 @@ TEST(MeshConformNormalsTest, TurnsWhatTheWalkOverTheEdgeTableTurns) {
         Mesh::OrientationReport expected;
         std::vector<bool> const turns = plainTurns(mesh, expected);
         Mesh::OrientationReport const report = mesh.getOrientationReport(IDENTITY);
-        ASSERT_EQ(report.turnedFaces, expected.turnedFaces) << round;
-        ASSERT_EQ(report.components, expected.components) << round;
-        ASSERT_EQ(report.openComponents, expected.openComponents) << round;
+        ASSERT_EQ(std::tie(report.turnedFaces, report.components, report.openComponents),
+                  std::tie(expected.turnedFaces, expected.components, expected.openComponents))
+            << round;
         Mesh plain = mesh;
         for (std::size_t f = 0; f < turns.size(); ++f)
             if (turns[f]) plain.mFaces[f].invert();

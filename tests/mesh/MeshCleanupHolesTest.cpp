@@ -151,18 +151,5 @@ TEST(MeshCleanupHolesTest, OctreeRouteDecidesExactlyLikeTheDirectCheck) {
     EXPECT_LT(totalRemoved, 1500u);
 }
 
-TEST(MeshCleanupHolesTest, NonFiniteCoordinatesNeitherCrashNorHang) {
-    Mesh mesh = test::makeFaceWithHoles({{2, 2, 3, 3}, {4, 4, 5, 5}});
-    mesh.mVertices[0].x = std::nanf("");
-    mesh.mVertices[5].y = INFINITY;
-    repair(mesh, false);
-    std::mt19937 random(3);
-    Mesh big = randomFaceWithHoles(random, 2);
-    big.mVertices[7].x = std::nanf("");
-    big.mVertices[200].y = std::nanf("");
-    Counters const c = repair(big, false);
-    EXPECT_GT(c.removed, 0u);
-}
-
 }  // namespace
 }  // namespace util

@@ -178,33 +178,26 @@ TEST(MeshRemoveEdgesCoplanarTest, ARingClosesInAStrictSweepAroundANewHole) {
               2);
 }
 
-TEST(MeshDetachSharedHoleVerticesTest, AHoleTouchingItsFaceGetsANudgedCopy) {
-    // A clockwise triangular hole with a corner on the face's corner 0.
+TEST(MeshDetachSharedHoleVerticesTest, TouchingVerticesGetANudgedCopyInTheLaterFace) {
+    // A clockwise triangular hole on the face's corner 0, and two holes touching at (4, 4).
     Mesh mesh = test::makeMesh(
-        {V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0), V3(2, 1, 0), V3(1, 2, 0)},
-        {{0, 1, 2, 3}, {0, 5, 4}}, {0, 1, Mesh::HOLES_END});
-    boost::dynamic_bitset<> flags(6);
+        {V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0), V3(2, 1, 0), V3(1, 2, 0),
+         V3(2, 2, 0), V3(4, 4, 0), V3(4, 2, 0), V3(6, 4, 0), V3(6, 6, 0), V3(4, 6, 0)},
+        {{0, 1, 2, 3}, {0, 5, 4}, {6, 7, 8}, {7, 11, 10, 9}}, {0, 1, 2, 3, Mesh::HOLES_END});
+    boost::dynamic_bitset<> flags(12);
     flags.set(0);
     mesh.detachSharedHoleVertices(&flags);
-    ASSERT_EQ(mesh.mVertices.size(), 7u);
-    ASSERT_EQ(flags.size(), 7u);
-    EXPECT_TRUE(flags.test(6));
+    ASSERT_EQ(mesh.mVertices.size(), 14u);
+    EXPECT_EQ(flags.size(), 14u);
+    EXPECT_EQ(flags.count(), 2u);  // the copy of 0 is flagged like 0
     EXPECT_EQ(mesh.mFaces[0].vertexIndices, (Corners{0, 1, 2, 3}));
-    EXPECT_EQ(mesh.mFaces[1].vertexIndices, (Corners{6, 5, 4}));
+    EXPECT_EQ(mesh.mFaces[1].vertexIndices, (Corners{12, 5, 4}));
+    EXPECT_EQ(mesh.mFaces[2].vertexIndices, (Corners{6, 7, 8}));
+    EXPECT_EQ(mesh.mFaces[3].vertexIndices, (Corners{13, 11, 10, 9}));
     float const step = 0.0016f / std::sqrt(2.0f);  // along the hole's inward bisector
-    EXPECT_NEAR(mesh.mVertices[6].x, step, 1e-7f);
-    EXPECT_NEAR(mesh.mVertices[6].y, step, 1e-7f);
-}
-
-TEST(MeshDetachSharedHoleVerticesTest, OfTwoTouchingHolesTheFirstKeepsTheVertex) {
-    Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0), V3(2, 2, 0),
-                                V3(4, 4, 0), V3(4, 2, 0), V3(6, 4, 0), V3(6, 6, 0), V3(4, 6, 0)},
-                               {{0, 1, 2, 3}, {4, 5, 6}, {5, 9, 8, 7}}, {0, 1, 2, Mesh::HOLES_END});
-    mesh.detachSharedHoleVertices(nullptr);
-    ASSERT_EQ(mesh.mVertices.size(), 11u);
-    EXPECT_EQ(mesh.mFaces[1].vertexIndices, (Corners{4, 5, 6}));
-    EXPECT_EQ(mesh.mFaces[2].vertexIndices, (Corners{10, 9, 8, 7}));
-    EXPECT_NEAR((mesh.mVertices[10] - V3(4, 4, 0)).length(), 0.0016f, 1e-6f);
+    EXPECT_NEAR(mesh.mVertices[12].x, step, 1e-7f);
+    EXPECT_NEAR(mesh.mVertices[12].y, step, 1e-7f);
+    EXPECT_NEAR((mesh.mVertices[13] - V3(4, 4, 0)).length(), 0.0016f, 1e-6f);
 }
 
 // Randomized: star-shaped polygons with square holes, triangulated, must come back as one

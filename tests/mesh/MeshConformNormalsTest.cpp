@@ -209,18 +209,5 @@ TEST(MeshConformNormalsTest, TurnsWhatTheWalkOverTheEdgeTableTurns) {
     }
 }
 
-// Turning reverses every list of a face in place; the shifts past the length wrap around.
-TEST(MeshConformNormalsTest, InvertedListsMatchTheCopyingReversal) {
-    for (unsigned int n = 1; n <= 6; ++n) {
-        for (unsigned long shift = 0; shift <= 7; ++shift) {
-            Corners list(n), expected(n);
-            for (unsigned int i = 0; i < n; ++i) list[i] = 10 + i;
-            for (std::size_t i = 1; i <= n; ++i) expected[(shift + i) % n] = list[(n - i) % n];
-            Mesh::Polygon::invertVector(list, shift);
-            EXPECT_EQ(list, expected) << n << " " << shift;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace util

@@ -114,7 +114,8 @@ TEST(MeshCleanupUtilsVertexIsOnEdgeTest, PointMustBeNearTheLineAndWithinTheSegme
     EXPECT_FALSE(MeshCleanupUtils::vertexIsOnEdge(V3(0.99f, 1, 1), start, direction, 2));
 }
 
-// The shared run behind each merge is checked by what the merges keep.
+// The shared run behind each merge is checked by what the merges keep; materials are checked
+// where coplanar faces merge.
 std::vector<V3> const SQUARE{V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0)};
 
 TEST(MeshCleanupUtilsMergeTest, TwoTrianglesBecomeTheSquareWithTheirUVsAligned) {
@@ -171,14 +172,8 @@ protected:
     Mesh mesh{"uv"};
 };
 
-TEST_F(MeshCleanupUtilsSameUVsTest, CoordinatesCloserThanATenthOfAPercentAndOneMaterial) {
+TEST_F(MeshCleanupUtilsSameUVsTest, CoordinatesMustBeCloserThanATenthOfAPercent) {
     EXPECT_TRUE(MeshCleanupUtils::sameUVs(mesh, 0, 1, 0, 0));  // 0.0005 apart
-    EXPECT_TRUE(MeshCleanupUtils::sameUVs(mesh, 0, 1, 2, 1));
-    // Different materials are never the same.
-    mesh.mFaceMaterials = {Material(Shader(L"brick")), Material(Shader(L"glass"))};
-    mesh.mFaceMaterialStartIndices = {0, 1};
-    EXPECT_FALSE(MeshCleanupUtils::sameUVs(mesh, 0, 1, 2, 1));
-    mesh.mFaceMaterials[1] = mesh.mFaceMaterials[0];
     EXPECT_TRUE(MeshCleanupUtils::sameUVs(mesh, 0, 1, 2, 1));
     mesh.mFaces[1].uvIndices[0][0] = 5;  // 0.0015 apart
     EXPECT_FALSE(MeshCleanupUtils::sameUVs(mesh, 0, 1, 0, 0));

@@ -47,18 +47,6 @@ struct PlainRemoval {
     }
 };
 
-TEST(RemovedFacesTest, NewIndicesCountTheRemovedFacesBelow) {
-    RemovedFaces removal;
-    for (int f = 0; f < 200; ++f) removal.append(f % 3 == 0 || f == 130);
-    EXPECT_EQ(removal.removedCount(), 68u);
-    EXPECT_EQ(removal.newIndex(0), GONE);
-    EXPECT_EQ(removal.newIndex(1), 0u);
-    EXPECT_EQ(removal.newIndex(131), 131u - 45u);
-    EXPECT_EQ(removal.newIndex(130), GONE);
-    EXPECT_EQ(removal.newIndex(1000), 1000u - 68u);  // garbage entries move down by all
-    EXPECT_EQ(removal.newIndex(END), GONE);
-}
-
 // The one sweep against the plain removal on random meshes: holes entries of any value (stray
 // terminators, out of range, repeated) and range starts in any order.
 TEST(RemovedFacesTest, RemoveEmptyFacesMatchesThePlainRemoval) {

@@ -63,15 +63,6 @@ Mesh hingedSquares(float degrees) {
         {{0, 1, 2, 3}, {1, 4, 5, 2}});
 }
 
-TEST(MeshRemoveEdgesCoplanarTest, TwoTrianglesOfASquareBecomeOneQuad) {
-    Mesh mesh = squareOfTwoTriangles();
-    EXPECT_EQ(mesh.removeEdgesCoplanar(0.1f, false, false, nullptr), 1u);
-    ASSERT_EQ(mesh.mFaces.size(), 1u);
-    EXPECT_EQ(fromSmallest(mesh.mFaces[0].vertexIndices), (Corners{0, 1, 2, 3}));
-    EXPECT_EQ(mesh.mFaces[0].faceNormal, V3(0, 0, 1));
-    expectValidResult(mesh);
-}
-
 TEST(MeshRemoveEdgesCoplanarTest, TheAngleMustBeStrictlyBelowTheTolerance) {
     struct Case {
         float hingeDegrees, toleranceDegrees;
@@ -87,15 +78,12 @@ TEST(MeshRemoveEdgesCoplanarTest, TheAngleMustBeStrictlyBelowTheTolerance) {
 }
 
 // The face [0, 10]^2 with two clockwise holes (2,2)-(4,4) and (4,2)-(6,4) sharing their side x = 4.
-Mesh faceWithTouchingHoles() {
-    return test::makeMesh({V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0), V3(2, 2, 0),
-                           V3(4, 2, 0), V3(6, 2, 0), V3(6, 4, 0), V3(4, 4, 0), V3(2, 4, 0)},
-                          {{0, 1, 2, 3}, {4, 9, 8, 5}, {5, 8, 7, 6}}, {0, 1, 2, Mesh::HOLES_END});
-}
-
 TEST(MeshRemoveEdgesCoplanarTest, TouchingHolesOfOneFaceBecomeOneHoleAtAnyTolerance) {
     for (float const tolerance : {-1.0f, 0.0f, 10.0f}) {
-        Mesh mesh = faceWithTouchingHoles();
+        Mesh mesh = test::makeMesh(
+            {V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0), V3(2, 2, 0), V3(4, 2, 0),
+             V3(6, 2, 0), V3(6, 4, 0), V3(4, 4, 0), V3(2, 4, 0)},
+            {{0, 1, 2, 3}, {4, 9, 8, 5}, {5, 8, 7, 6}}, {0, 1, 2, Mesh::HOLES_END});
         EXPECT_EQ(mesh.removeEdgesCoplanar(tolerance, false, false, nullptr), 1u) << tolerance;
         ASSERT_EQ(mesh.mFaces.size(), 2u);
         EXPECT_EQ(mesh.mHoles, (std::vector<unsigned int>{0, 1, Mesh::HOLES_END}));
@@ -143,6 +131,7 @@ TEST(MeshRemoveEdgesCoplanarTest, CheckUVsKeepsEdgesBetweenOtherCoordinatesOrMat
         EXPECT_EQ(mesh->removeEdgesCoplanar(1, true, false, nullptr), 0u);
         EXPECT_EQ(copy.removeEdgesCoplanar(1, false, false, nullptr), 1u);
         ASSERT_EQ(copy.mFaces.size(), 1u);
+        EXPECT_EQ(fromSmallest(copy.mFaces[0].vertexIndices), (Corners{0, 1, 2, 3}));
         EXPECT_EQ(copy.mFaces[0].uvIndices[0].size(), 4u);
         EXPECT_EQ(copy.getFaceMaterial(0), mesh->getFaceMaterial(0));  // the first face's
         expectValidResult(copy);

@@ -4,7 +4,6 @@
 #include <limits>
 #include <random>
 #include <stdexcept>
-#include <string>
 
 #include "mesh/NearVertexGroups.h"
 #include "support/MeshBuilders.h"
@@ -124,14 +123,8 @@ TEST(NearVertexGroupsTest, NonFiniteCoordinatesNeverGroupAndStopTheOctreeSearche
     EXPECT_EQ(group(points, 1.0f, NeighbourSearch::DIRECT), (Groups{{0, 1}}));
     for (NeighbourSearch const search :
          {NeighbourSearch::POINT_OCTREE, NeighbourSearch::CELL_GRID}) {
-        try {
-            group(points, 1.0f, search);
-            ADD_FAILURE() << "no exception";
-        } catch (std::runtime_error const& e) {
-            std::string const text = e.what();
-            EXPECT_EQ(text.rfind("Merge failed : Vertex (", 0), 0u) << text;
-            EXPECT_NE(text.find("nan, 0, 0) not found in octree."), std::string::npos) << text;
-        }
+        // The message is checked where the host receives it, through the cleanup record.
+        EXPECT_THROW(group(points, 1.0f, search), std::runtime_error);
         boost::dynamic_bitset<> skipped(points.size());  // processed ones are never looked up
         skipped.set(2).set(3);
         EXPECT_EQ(group(points, 1.0f, search, skipped), (Groups{{0, 1}}));

@@ -84,25 +84,17 @@ TEST_F(MeshCleanupUtilsExtractLoopsTest, DoubledBackSpikeIsDropped) {
 }
 
 // Corner 1 of a face along the x axis, its neighbours 1 and 3 away; the interpolated u is 0.25.
-class UVInterpolationTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        mMesh =
-            test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(4, 0, 0), V3(0, 2, 0)}, {{0, 1, 2, 3}});
-        mMesh.mTexCoords[2] = {{0, 0}, {0.25f, 0}, {1, 0}, {0, 1}};
-        mMesh.mFaces[0].uvIndices[2] = {0, 1, 2, 3};
-    }
-    Mesh mMesh{"uv"};
-};
-
-// The tolerance itself is checked where colinear corners are removed.
-TEST_F(UVInterpolationTest, InterpolationIsByDistanceAndCoincidentNeighboursPass) {
-    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
-    mMesh.mTexCoords[2][1] = {0.5f, 0};  // the middle by coordinates, not by distance
-    EXPECT_FALSE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
-    mMesh.mVertices = {V3(1, 0, 0), V3(1, 0, 0), V3(1, 0, 0), V3(0, 2, 0)};
-    mMesh.mTexCoords[2][1] = {7, 7};
-    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
+TEST(UVInterpolationTest, InterpolationIsByDistanceAndCoincidentNeighboursPass) {
+    Mesh mesh =
+        test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(4, 0, 0), V3(0, 2, 0)}, {{0, 1, 2, 3}});
+    mesh.mTexCoords[2] = {{0, 0}, {0.25f, 0}, {1, 0}, {0, 1}};
+    mesh.mFaces[0].uvIndices[2] = {0, 1, 2, 3};
+    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mesh, mesh.mFaces[0], 1));
+    mesh.mTexCoords[2][1] = {0.5f, 0};  // the middle by coordinates, not by distance
+    EXPECT_FALSE(MeshCleanupUtils::uvsAreLinearInterpolation(mesh, mesh.mFaces[0], 1));
+    mesh.mVertices = {V3(1, 0, 0), V3(1, 0, 0), V3(1, 0, 0), V3(0, 2, 0)};
+    mesh.mTexCoords[2][1] = {7, 7};
+    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mesh, mesh.mFaces[0], 1));
 }
 
 TEST(MeshCleanupUtilsVertexIsOnEdgeTest, PointMustBeNearTheLineAndWithinTheSegment) {

@@ -80,10 +80,10 @@ TEST(MeshRemoveEdgesCoplanarTest, TheAngleMustBeStrictlyBelowTheTolerance) {
 // The face [0, 10]^2 with two clockwise holes (2,2)-(4,4) and (4,2)-(6,4) sharing their side x = 4.
 TEST(MeshRemoveEdgesCoplanarTest, TouchingHolesOfOneFaceBecomeOneHoleAtAnyTolerance) {
     for (float const tolerance : {-1.0f, 0.0f, 10.0f}) {
-        Mesh mesh = test::makeMesh(
-            {V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0), V3(2, 2, 0), V3(4, 2, 0),
-             V3(6, 2, 0), V3(6, 4, 0), V3(4, 4, 0), V3(2, 4, 0)},
-            {{0, 1, 2, 3}, {4, 9, 8, 5}, {5, 8, 7, 6}}, {0, 1, 2, Mesh::HOLES_END});
+        Mesh mesh =
+            test::makeMesh({V3(0, 0, 0), V3(10, 0, 0), V3(10, 10, 0), V3(0, 10, 0), V3(2, 2, 0),
+                            V3(4, 2, 0), V3(6, 2, 0), V3(6, 4, 0), V3(4, 4, 0), V3(2, 4, 0)},
+                           {{0, 1, 2, 3}, {4, 9, 8, 5}, {5, 8, 7, 6}}, {0, 1, 2, Mesh::HOLES_END});
         EXPECT_EQ(mesh.removeEdgesCoplanar(tolerance, false, false, nullptr), 1u) << tolerance;
         ASSERT_EQ(mesh.mFaces.size(), 2u);
         EXPECT_EQ(mesh.mHoles, (std::vector<unsigned int>{0, 1, Mesh::HOLES_END}));

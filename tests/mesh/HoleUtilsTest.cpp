@@ -46,8 +46,7 @@ TEST(HoleUtilsTest, SanitiserMatchesALinearRepeatSearch) {
         for (unsigned int e = pick(60); e > 0; --e)
             holes.push_back(pick(5) == 0 ? END : pick(faceCount + 2));
         holes.push_back(END);
-        std::vector<unsigned int> expected;
-        std::vector<unsigned int> order;
+        std::vector<unsigned int> expected, order;
         std::vector<std::vector<unsigned int>> lists(faceCount);
         for (std::size_t i = 0; i < holes.size(); ++i) {
             unsigned int const f = holes[i];

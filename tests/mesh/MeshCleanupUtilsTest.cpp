@@ -39,16 +39,6 @@ TEST(MeshCleanupUtilsRemoveCollapsedEdgesTest, RunEndsTakeTheNumberOfTheEdgeLeav
     EXPECT_EQ(face.normalIndices, (Corners{0, 2, 4}));  // 6 -> 7 was edge 2, 7 -> 5 edge 4
 }
 
-TEST(MeshCleanupUtilsMoveVertexInwardsTest, SquareCornerMovesAlongTheInwardDiagonal) {
-    Mesh mesh =
-        test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0)}, {{0, 1, 2, 3}});
-    MeshCleanupUtils::moveVertexInwards(mesh.mVertices, mesh.mFaces[0], 0);
-    float const step = 0.0016f / std::sqrt(2.0f);
-    EXPECT_NEAR(mesh.mVertices[0].x, step, 1e-7);
-    EXPECT_NEAR(mesh.mVertices[0].y, step, 1e-7);
-    EXPECT_NEAR(mesh.mFaces[0].faceNormal.z, 1.0f, 1e-6);
-}
-
 class MeshCleanupUtilsExtractLoopsTest : public ::testing::Test {
 protected:
     // Square 0-3 (counter-clockwise) whose boundary runs from corner 0 around a clockwise
@@ -91,47 +81,20 @@ TEST_F(MeshCleanupUtilsExtractLoopsTest, DoubledBackSpikeIsDropped) {
         MeshCleanupUtils::extractAndRemoveLoops(mesh.mVertices, mesh.mFaces[0], loops, false));
     EXPECT_EQ(fromSmallest(mesh.mFaces[0].vertexIndices), (Corners{0, 1, 2, 3}));
     EXPECT_TRUE(loops.empty());
-    Corners const clean = mesh.mFaces[0].vertexIndices;  // nothing repeats any more
-    EXPECT_TRUE(
-        MeshCleanupUtils::extractAndRemoveLoops(mesh.mVertices, mesh.mFaces[0], loops, true));
-    EXPECT_EQ(mesh.mFaces[0].vertexIndices, clean);
-    EXPECT_TRUE(loops.empty());
 }
-
-}  // namespace
-}  // namespace util
-
-namespace util {
-namespace {
-
-using test::V3;
 
 // Corner 1 of a face along the x axis, its neighbours 1 and 3 away; the interpolated u is 0.25.
-class UVInterpolationTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        mMesh =
-            test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(4, 0, 0), V3(0, 2, 0)}, {{0, 1, 2, 3}});
-        mMesh.mTexCoords[2] = {{0, 0}, {0.25f, 0}, {1, 0}, {0, 1}};
-        mMesh.mFaces[0].uvIndices[2] = {0, 1, 2, 3};
-    }
-    Mesh mMesh{"uv"};
-};
-
-TEST_F(UVInterpolationTest, CornerWithinTheToleranceOfTheInterpolationPasses) {
-    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
-    mMesh.mTexCoords[2][1].v = 0.0009f;
-    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
-    mMesh.mTexCoords[2][1].v = 0.0011f;
-    EXPECT_FALSE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
-    mMesh.mTexCoords[2][1] = {0.5f, 0};  // the middle by coordinates, not by distance
-    EXPECT_FALSE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
-}
-
-TEST_F(UVInterpolationTest, CoincidentNeighboursGiveNoExpectationAndPass) {
-    mMesh.mVertices = {V3(1, 0, 0), V3(1, 0, 0), V3(1, 0, 0), V3(0, 2, 0)};
-    mMesh.mTexCoords[2][1] = {7, 7};
-    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mMesh, mMesh.mFaces[0], 1));
+TEST(UVInterpolationTest, InterpolationIsByDistanceAndCoincidentNeighboursPass) {
+    Mesh mesh =
+        test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(4, 0, 0), V3(0, 2, 0)}, {{0, 1, 2, 3}});
+    mesh.mTexCoords[2] = {{0, 0}, {0.25f, 0}, {1, 0}, {0, 1}};
+    mesh.mFaces[0].uvIndices[2] = {0, 1, 2, 3};
+    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mesh, mesh.mFaces[0], 1));
+    mesh.mTexCoords[2][1] = {0.5f, 0};  // the middle by coordinates, not by distance
+    EXPECT_FALSE(MeshCleanupUtils::uvsAreLinearInterpolation(mesh, mesh.mFaces[0], 1));
+    mesh.mVertices = {V3(1, 0, 0), V3(1, 0, 0), V3(1, 0, 0), V3(0, 2, 0)};
+    mesh.mTexCoords[2][1] = {7, 7};
+    EXPECT_TRUE(MeshCleanupUtils::uvsAreLinearInterpolation(mesh, mesh.mFaces[0], 1));
 }
 
 TEST(MeshCleanupUtilsVertexIsOnEdgeTest, PointMustBeNearTheLineAndWithinTheSegment) {
@@ -141,6 +104,74 @@ TEST(MeshCleanupUtilsVertexIsOnEdgeTest, PointMustBeNearTheLineAndWithinTheSegme
     EXPECT_TRUE(MeshCleanupUtils::vertexIsOnEdge(V3(3, 1, 1), start, direction, 2));
     EXPECT_FALSE(MeshCleanupUtils::vertexIsOnEdge(V3(3.01f, 1, 1), start, direction, 2));
     EXPECT_FALSE(MeshCleanupUtils::vertexIsOnEdge(V3(0.99f, 1, 1), start, direction, 2));
+}
+
+// The shared run behind each merge is checked by what the merges keep; materials are checked
+// where coplanar faces merge.
+std::vector<V3> const SQUARE{V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0)};
+
+TEST(MeshCleanupUtilsMergeTest, TwoTrianglesBecomeTheSquareWithTheirUVsAligned) {
+    Mesh::Polygon a({0, 1, 2});
+    Mesh::Polygon b({0, 2, 3});
+    a.uvIndices[0] = {10, 11, 12};
+    b.uvIndices[0] = {20, 22, 23};
+    a.uvIndices[4] = {40, 41, 42};  // only one face has it: the merged face cannot keep it
+    a.normalIndices = {5, 6, 7};
+    b.normalIndices = {5, 7, 8};
+    MeshCleanupUtils::mergeFacesWithSharedEdge(SQUARE, a, b, 0);
+    EXPECT_EQ(a.vertexIndices, (Corners{3, 0, 1, 2}));
+    EXPECT_EQ(a.uvIndices[0], (Corners{23, 10, 11, 12}));
+    EXPECT_EQ(a.normalIndices, (Corners{8, 5, 6, 7}));
+    EXPECT_TRUE(a.uvIndices[4].empty());
+    EXPECT_EQ(a.faceNormal, V3(0, 0, 1));
+    EXPECT_TRUE(b.vertexIndices.empty());
+    EXPECT_TRUE(b.uvIndices[0].empty());
+}
+
+TEST(MeshCleanupUtilsMergeTest, InteriorRunVerticesDisappear) {
+    // Two quads sharing the path 1 -> 4 -> 2 (a's order); 4 sits on the shared side.
+    std::vector<V3> const vertices{V3(0, 0, 0), V3(1, 0, 0), V3(1, 2, 0), V3(0, 2, 0),
+                                   V3(1, 1, 0), V3(2, 0, 0), V3(2, 2, 0)};
+    Mesh::Polygon a({0, 1, 4, 2, 3});
+    Mesh::Polygon b({1, 5, 6, 2, 4});
+    MeshCleanupUtils::mergeFacesWithSharedEdge(vertices, a, b, 4);
+    EXPECT_EQ(test::fromSmallest(a.vertexIndices), (Corners{0, 1, 5, 6, 2, 3}));
+    EXPECT_TRUE(b.vertexIndices.empty());
+}
+
+TEST(MeshCleanupUtilsMergeTest, OppositeCopiesCancelAndTouchingFacesStay) {
+    Mesh::Polygon a({0, 1, 2});
+    Mesh::Polygon b({2, 1, 0});
+    MeshCleanupUtils::mergeFacesWithSharedEdge(SQUARE, a, b, 1);
+    EXPECT_TRUE(a.vertexIndices.empty());
+    EXPECT_TRUE(b.vertexIndices.empty());
+
+    Mesh::Polygon c({0, 1, 2});
+    Mesh::Polygon d({0, 3, 2});  // same direction along 0 ... 2: no inverted run
+    MeshCleanupUtils::mergeFacesWithSharedEdge(SQUARE, c, d, 0);
+    EXPECT_EQ(c.vertexIndices, (Corners{0, 1, 2}));
+    EXPECT_EQ(d.vertexIndices, (Corners{0, 3, 2}));
+}
+
+class MeshCleanupUtilsSameUVsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mesh = test::makeMesh(SQUARE, {{0, 1, 2}, {0, 2, 3}});
+        mesh.mTexCoords[0] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.0005f, 0}, {0.0015f, 0}};
+        mesh.mFaces[0].uvIndices[0] = {0, 1, 2};
+        mesh.mFaces[1].uvIndices[0] = {4, 2, 3};
+    }
+    Mesh mesh{"uv"};
+};
+
+TEST_F(MeshCleanupUtilsSameUVsTest, CoordinatesMustBeCloserThanATenthOfAPercent) {
+    EXPECT_TRUE(MeshCleanupUtils::sameUVs(mesh, 0, 1, 0, 0));  // 0.0005 apart
+    EXPECT_TRUE(MeshCleanupUtils::sameUVs(mesh, 0, 1, 2, 1));
+    mesh.mFaces[1].uvIndices[0][0] = 5;  // 0.0015 apart
+    EXPECT_FALSE(MeshCleanupUtils::sameUVs(mesh, 0, 1, 0, 0));
+    mesh.mFaces[1].uvIndices[0].clear();  // b lacks a set that a uses
+    EXPECT_FALSE(MeshCleanupUtils::sameUVs(mesh, 0, 1, 2, 1));
+    EXPECT_TRUE(MeshCleanupUtils::sameUVs(mesh, 1, 0, 1, 2));  // only a's sets are compared
 }
 
 }  // namespace

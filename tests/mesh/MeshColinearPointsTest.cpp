@@ -71,33 +71,23 @@ TEST(MeshRemoveColinearPointsTest, TJunctionsAndKeptBorderVerticesStay) {
 }
 
 // Vertex 1 lies on the line between faces 0 (above) and 1 (below), which share its two edges.
-class ColinearUVTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        mMesh = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(2, 0, 0), V3(2, 1, 0), V3(0, 1, 0),
+TEST(MeshRemoveColinearPointsTest, WithUVsTheCornerGoesFromBothFacesOrFromNeither) {
+    Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(2, 0, 0), V3(2, 1, 0), V3(0, 1, 0),
                                 V3(0, -1, 0), V3(2, -1, 0)},
                                {{0, 1, 2, 3, 4}, {0, 5, 6, 2, 1}});
-        mMesh.mTexCoords[0] = {{0, 0}, {0.5f, 0}, {1, 0},  {1, 1},
-                               {0, 1}, {0, -1},   {1, -1}, {0.5f, 0}};
-        mMesh.mFaces[0].uvIndices[0] = {0, 1, 2, 3, 4};
-        mMesh.mFaces[1].uvIndices[0] = {0, 5, 6, 2, 7};
-    }
-    Mesh mMesh{"uv"};
-};
-
-TEST_F(ColinearUVTest, InterpolatedCornerGoesFromBothFaces) {
-    mMesh.mTexCoords[0][7].u = 0.5009f;
-    EXPECT_EQ(removeColinear(mMesh, 0.01f, true), 2u);
-    EXPECT_EQ(mMesh.mFaces[0].vertexIndices.size(), 4u);
-    EXPECT_EQ(mMesh.mFaces[1].uvIndices[0], (Corners{0, 5, 6, 2}));
-    EXPECT_EQ(mMesh.mVertices.size(), 6u);
-    EXPECT_TRUE(test::isConsistent(mMesh));
-}
-
-TEST_F(ColinearUVTest, MismatchInOneFaceKeepsTheCornerInBoth) {
-    mMesh.mTexCoords[0][7].u = 0.5011f;
-    EXPECT_EQ(removeColinear(mMesh, 0.01f, true), 0u);
-    EXPECT_EQ(removeColinear(mMesh, 0.01f, false), 2u);
+    mesh.mTexCoords[0] = {{0, 0}, {0.5f, 0}, {1, 0}, {1, 1}, {0, 1}, {0, -1}, {1, -1}, {0.5f, 0}};
+    mesh.mFaces[0].uvIndices[0] = {0, 1, 2, 3, 4};
+    mesh.mFaces[1].uvIndices[0] = {0, 5, 6, 2, 7};
+    Mesh mismatch = mesh;
+    mesh.mTexCoords[0][7].u = 0.5009f;  // still an interpolation in face 1
+    EXPECT_EQ(removeColinear(mesh, 0.01f, true), 2u);
+    EXPECT_EQ(mesh.mFaces[0].vertexIndices.size(), 4u);
+    EXPECT_EQ(mesh.mFaces[1].uvIndices[0], (Corners{0, 5, 6, 2}));
+    EXPECT_EQ(mesh.mVertices.size(), 6u);
+    EXPECT_TRUE(test::isConsistent(mesh));
+    mismatch.mTexCoords[0][7].u = 0.5011f;
+    EXPECT_EQ(removeColinear(mismatch, 0.01f, true), 0u);
+    EXPECT_EQ(removeColinear(mismatch, 0.01f, false), 2u);
 }
 
 }  // namespace

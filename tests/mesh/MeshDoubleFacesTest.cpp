@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <tuple>
 #include <vector>
 
@@ -63,39 +62,24 @@ TEST(MeshRemoveFacesDoubleTest, OnlyTheSameCyclicSequenceIsACopy) {
 // Face 0 and its reversed copy 1 over a square; the copy's corners read face 0's backwards from
 // corner 1, so its UVs must be face 0's read the same way to count as equal.
 TEST(MeshRemoveFacesDoubleTest, WithUVsCopiesMustAgreeInTextureAndCoordinates) {
-    struct Case {
-        char const* what;
-        std::function<void(Mesh&)> change;
-        unsigned long withUVs;
-    };
-    std::vector<Case> const cases{
-        {"within 0.001", [](Mesh& m) { m.mTexCoords[1][6].u = 1.0009f; }, 1},
-        {"0.0011 apart", [](Mesh& m) { m.mTexCoords[1][6].v = 1.0011f; }, 0},
-        {"corners shifted",
-         [](Mesh& m) {
-             m.mFaces[1].uvIndices[1] = {4, 5, 6, 7};
-         },
-         0},
-        {"other material",
-         [](Mesh& m) {
-             m.mFaceMaterials = {material(L"A"), material(L"B")};
-             m.mFaceMaterialStartIndices = {0, 1};
-         },
-         0},
-    };
-    for (Case const& c : cases) {
-        for (bool const compareUVs : {true, false}) {
-            Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0)},
-                                       {{0, 1, 2, 3}, {1, 0, 3, 2}});
-            mesh.mTexCoords[1] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}, {1, 0}, {1, 1}, {0, 1}};
-            mesh.mFaces[0].uvIndices[1] = {0, 1, 2, 3};
-            mesh.mFaces[1].uvIndices[1] = {5, 4, 7, 6};
-            c.change(mesh);
-            EXPECT_EQ(mesh.removeFacesDouble(Mesh::RFD_ANY_ORIENTATION, compareUVs, nullptr),
-                      compareUVs ? c.withUVs : 1u)
-                << c.what;
-            EXPECT_TRUE(test::isConsistent(mesh)) << c.what;  // one material left: the default
-        }
+    Mesh copies = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0)},
+                                 {{0, 1, 2, 3}, {1, 0, 3, 2}});
+    copies.mTexCoords[1] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    copies.mFaces[0].uvIndices[1] = {0, 1, 2, 3};
+    copies.mFaces[1].uvIndices[1] = {5, 4, 7, 6};
+    std::vector<Mesh> cases(4, copies);
+    cases[0].mTexCoords[1][6].u = 1.0009f;  // within 0.001: still a copy
+    cases[1].mTexCoords[1][6].v = 1.0011f;
+    cases[2].mFaces[1].uvIndices[1] = {4, 5, 6, 7};  // corners shifted
+    cases[3].mFaceMaterials = {material(L"A"), material(L"B")};
+    cases[3].mFaceMaterialStartIndices = {0, 1};
+    for (std::size_t c = 0; c < cases.size(); ++c) {
+        Mesh unchecked = cases[c];
+        EXPECT_EQ(cases[c].removeFacesDouble(Mesh::RFD_ANY_ORIENTATION, true, nullptr),
+                  c == 0 ? 1u : 0u)
+            << c;
+        EXPECT_EQ(unchecked.removeFacesDouble(Mesh::RFD_ANY_ORIENTATION, false, nullptr), 1u);
+        EXPECT_TRUE(test::isConsistent(unchecked)) << c;  // one material left: the default
     }
 }
 

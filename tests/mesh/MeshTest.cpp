@@ -12,13 +12,6 @@ namespace {
 
 using test::V3;
 
-TEST(MeshTest, ConstructorsLeaveExactlyTenUVSets) {
-    std::vector<std::vector<MeshBase::TexCoord>> const twelveSets(12);
-    Mesh const mesh("a", {}, {}, twelveSets, {}, Material(Shader::getDefault()));
-    EXPECT_EQ(mesh.mTexCoords.size(), 10u);
-    EXPECT_EQ(Mesh("b").mTexCoords.size(), 10u);
-}
-
 TEST(MeshTest, HoleQueriesUseTheFirstGroupOfAFace) {
     Mesh mesh("holes");
     mesh.mHoles = {4, 7, 9, Mesh::HOLES_END, 2, 5, Mesh::HOLES_END, 4, 8, Mesh::HOLES_END};
@@ -26,10 +19,7 @@ TEST(MeshTest, HoleQueriesUseTheFirstGroupOfAFace) {
     EXPECT_EQ(mesh.getFaceHole(4, 1), 9u);
     EXPECT_EQ(mesh.getFaceHolesCount(2), 1u);
     EXPECT_EQ(mesh.getFaceHolesCount(3), 0u);
-    EXPECT_TRUE(mesh.faceIsHole(5));
-    EXPECT_TRUE(mesh.faceIsHole(8));
-    EXPECT_FALSE(mesh.faceIsHole(4));
-    EXPECT_FALSE(mesh.faceIsHole(2));
+    for (unsigned int const face : {2, 4, 5, 8}) EXPECT_EQ(mesh.faceIsHole(face), face > 4);
     try {
         mesh.getFaceHole(3, 0);
         FAIL() << "no exception";
@@ -54,16 +44,6 @@ TEST(MeshCacheTest, NearlyFlatExtentsCollapseToTheirMiddle) {
     EXPECT_TRUE(empty.getCache().getBoundingBox(empty)->isEmpty());
 }
 
-TEST(MeshCacheTest, TheFirstKeyOfASlotStaysUntilCleared) {
-    Mesh mesh("keys");
-    Mesh::Cache& cache = mesh.getCache();
-    EXPECT_EQ(cache.getOrSetCacheKey(Mesh::KEY_PICKER, 17), 17u);
-    EXPECT_EQ(cache.getOrSetCacheKey(Mesh::KEY_PICKER, 99), 17u);
-    EXPECT_EQ(cache.getOrSetCacheKey(Mesh::KEY_INTERSECTOR, 5), 5u);
-    cache.clear();
-    EXPECT_EQ(cache.getOrSetCacheKey(Mesh::KEY_PICKER, 99), 99u);
-}
-
 TEST(MeshCacheTest, ClosedSurfaceAndEdgeMapAreDroppedByChanges) {
     Mesh cube = test::makeCube();
     EXPECT_TRUE(cube.getCache().isClosedSurface(cube));
@@ -78,30 +58,15 @@ TEST(MeshCacheTest, ClosedSurfaceAndEdgeMapAreDroppedByChanges) {
     EXPECT_FALSE(copy.getCache().isClosedSurface(copy));
 }
 
-TEST(MeshTest, FaceMaterialRangesStartAtTheirIndex) {
-    Mesh mesh = test::makeCube();
-    Material const a(Shader(L"A"));
-    Material const b(Shader(L"B"));
-    mesh.mFaceMaterials = {a, b};
-    mesh.mFaceMaterialStartIndices = {0, 3};
-    EXPECT_EQ(mesh.getFaceMaterial(0), a);
-    EXPECT_EQ(mesh.getFaceMaterial(2), a);
-    EXPECT_EQ(mesh.getFaceMaterial(3), b);
-    EXPECT_EQ(mesh.getFaceMaterial(5), b);
-}
-
 TEST(MeshTest, FaceEdgeModeNumbersEdgesAcrossFaces) {
     Mesh mesh = test::makeMesh({V3(0, 0, 0), V3(1, 0, 0), V3(1, 1, 0), V3(0, 1, 0)},
                                {{0, 1, 2}, {0, 2, 3}});
-    EXPECT_FALSE(mesh.hasFaceEdgeIndicesSet());
     mesh.setFaceEdgeIndices(10);
-    EXPECT_TRUE(mesh.hasFaceEdgeIndicesSet());
     EXPECT_EQ(mesh.mFaces[0].normalIndices, (std::vector<unsigned int>{10, 11, 12}));
     EXPECT_EQ(mesh.mFaces[1].normalIndices, (std::vector<unsigned int>{13, 14, 15}));
     mesh.clearFaceEdgeIndices();
     EXPECT_FALSE(mesh.hasFaceEdgeIndicesSet());
     EXPECT_TRUE(mesh.mFaces[1].normalIndices.empty());
-    EXPECT_FALSE(Mesh("none").hasFaceEdgeIndicesSet());
 }
 
 TEST(MeshTest, TransformedCopyKeepsUnitNormalsAndMirrorsConsistently) {
@@ -127,11 +92,9 @@ TEST(MeshTest, BasicTransformedCopyDropsEverythingButGeometryAndHoles) {
     source.mFaceMaterials = {Material(Shader(L"A")), Material(Shader(L"B"))};
     source.mFaceMaterialStartIndices = {0, 1};
     std::unique_ptr<Mesh> const copy(source.getTransformedCopyBasic(Matrix<float>::translation(0, 0, 3)));
-    EXPECT_TRUE(copy->mNormals.empty());
-    EXPECT_TRUE(copy->mTexCoords[0].empty());
+    EXPECT_TRUE(copy->mNormals.empty() && copy->mTexCoords[0].empty());
     EXPECT_TRUE(copy->mFaceMaterials.empty());
-    EXPECT_FALSE(copy->mFaces[0].hasUVs());
-    EXPECT_TRUE(copy->mFaces[0].normalIndices.empty());
+    EXPECT_FALSE(copy->mFaces[0].hasUVs() || !copy->mFaces[0].normalIndices.empty());
     EXPECT_EQ(copy->mHoles, source.mHoles);
     EXPECT_EQ(copy->mVertices[0], V3(0, 0, 3));
     EXPECT_NEAR(copy->mFaces[1].faceNormal.z, -1.0f, 1e-6);

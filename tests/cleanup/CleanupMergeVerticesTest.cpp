@@ -51,15 +51,6 @@ TEST(CleanupMergeVerticesTest, WeldsTheStripAndKeepsUVsAndTextureRanges) {
               (std::vector<unsigned int>{0, 2}));
 }
 
-TEST(CleanupMergeVerticesTest, UnusableRecordsOrNothingLeftGiveNull) {
-    RecordBuilder empty;
-    EXPECT_EQ(mergeVertices(1.0f, empty.record()), nullptr);
-    RecordBuilder tiny;  // a triangle within the tolerance collapses entirely
-    tiny.coords = {0, 0, 0, 0.01f, 0, 0, 0, 0.01f, 0};
-    tiny.addFace({0, 1, 2});
-    EXPECT_EQ(mergeVertices(0.1f, tiny.record()), nullptr);
-}
-
 // Below 1000 vertices a NaN vertex just never welds; from 1000 on the octree search cannot
 // find it and the host gets the exception, and nothing leaked.
 TEST(CleanupMergeVerticesTest, NaNCoordinatesWeldNothingOrThrowCleanly) {

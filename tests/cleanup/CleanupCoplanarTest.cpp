@@ -12,44 +12,39 @@ using util::test::Record;
 using util::test::RecordBuilder;
 using util::test::values;
 
-// Two textured triangles of the unit square; the texture names decide whether they may merge.
-RecordBuilder texturedSquare(char* first, char* second) {
-    RecordBuilder b;
-    b.coords = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
-    b.addFace({0, 1, 2});
-    b.addFace({0, 2, 3});
-    b.texCoords = {0, 0, 1, 0, 1, 1, 0, 1};
-    b.tcIndices = {0, 1, 2, 0, 2, 3};
-    b.withTexCoords = true;
-    b.textures = {first, second};
-    b.startFaces = {0, 1};
-    b.withStartFaces = true;
-    return b;
-}
+char BRICK[] = "brick.png";
+char GLASS[] = "glass.png";
 
-TEST(CleanupRemoveEdgesCoplanarTest, MergesTheSquareAndKeepsItsUVs) {
-    char brick[] = "brick.png";
-    RecordBuilder b = texturedSquare(brick, brick);
-    b.textures.pop_back();  // one range for both faces
-    b.startFaces.pop_back();
-    Record const out(removeEdgesCoplanar(0.1f, true, b.record()));
-    ASSERT_TRUE(out);
-    EXPECT_EQ(values(out->mCounts, out->mCountCount), (std::vector<int>{4}));
-    EXPECT_EQ(out->mTCIndexCount, 4);
-    EXPECT_EQ(out->mTexturesCount, 1);
-}
-
-TEST(CleanupRemoveEdgesCoplanarTest, CheckUVsKeepsTheEdgeBetweenTextures) {
-    char brick[] = "brick.png";
-    char glass[] = "glass.png";
-    RecordBuilder b = texturedSquare(brick, glass);
-    Record const kept(removeEdgesCoplanar(0.1f, true, b.record()));
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(values(kept->mCounts, kept->mCountCount), (std::vector<int>{3, 3}));
-    Record const merged(removeEdgesCoplanar(0.1f, false, b.record()));
-    ASSERT_TRUE(merged);
-    EXPECT_EQ(values(merged->mCounts, merged->mCountCount), (std::vector<int>{4}));
-    EXPECT_EQ(removeEdgesCoplanar(0.1f, false, RecordBuilder().record()), nullptr);
+// Two textured triangles of the unit square: they merge unless checkUVs sees two textures, and
+// the merged quad keeps one UV index per corner and the texture range.
+TEST(CleanupRemoveEdgesCoplanarTest, MergesTheSquareUnlessTexturesDiffer) {
+    struct Case {
+        std::vector<char*> textures;
+        bool checkUVs;
+        std::vector<int> counts;
+    } const cases[] = {
+        {{BRICK}, true, {4}},
+        {{BRICK, GLASS}, true, {3, 3}},
+        {{BRICK, GLASS}, false, {4}},
+    };
+    for (Case const& c : cases) {
+        RecordBuilder b;
+        b.coords = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+        b.addFace({0, 1, 2});
+        b.addFace({0, 2, 3});
+        b.texCoords = {0, 0, 1, 0, 1, 1, 0, 1};
+        b.tcIndices = b.indices;
+        b.withTexCoords = true;
+        b.textures = c.textures;
+        b.startFaces = {0, 1};
+        b.startFaces.resize(c.textures.size());
+        b.withStartFaces = true;
+        Record const out(removeEdgesCoplanar(0.1f, c.checkUVs, b.record()));
+        ASSERT_TRUE(out);
+        EXPECT_EQ(values(out->mCounts, out->mCountCount), c.counts);
+        EXPECT_EQ(out->mTCIndexCount, out->mIndexCount);
+        EXPECT_EQ(out->mTexturesCount, static_cast<int>(c.counts.size()));
+    }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -126,15 +125,6 @@ TEST_F(TriangulatorTest, CombineLimitThrowsAndTheTriangulatorRecovers) {
     }
     EXPECT_EQ(triangulate(bowTie())->getVertexCount(), 5u);
     EXPECT_EQ(triangulate(starMesh(11, 3))->getVertexCount(), 11u + 22u);  // 22 crossings fit
-}
-
-TEST(TriangleMeshDumpTest, WritesHeaderPositionsAndFaces) {
-    TriangleMesh const mesh(new Points{{0, 0, 0}, {1.5f, 0, 0}, {0, 2, -1}}, nullptr, nullptr,
-                            new std::vector<unsigned int>{0, 1, 2}, nullptr);
-    std::ostringstream out;
-    out << mesh;
-    EXPECT_EQ(out.str(),
-              "# TriangleMesh (3 vertices, 1 triangles)\nv 0 0 0\nv 1.5 0 0\nv 0 2 -1\nf 0 1 2\n");
 }
 
 }  // namespace

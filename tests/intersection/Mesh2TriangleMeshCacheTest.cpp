@@ -67,10 +67,12 @@ TEST(Mesh2TriangleMeshCacheTest, EvictionDropsOnlyMeshesHeldByTheCacheAlone) {
     EXPECT_EQ(cache.size(), 1u);
     EXPECT_EQ(cache.get(*kept), held);
 
-    // Back under its old key, triangulated afresh.
+    // Back under its old key, triangulated afresh; the key drawn for the miss is not given back.
+    unsigned long const next = KeyManager::instance(Mesh::KEY_PICKER).peekNext();
     std::shared_ptr<TriangleMesh> const again = cache.get(*dropped);
     EXPECT_EQ(cache.size(), 2u);
     EXPECT_EQ(keyOf(*dropped, Mesh::KEY_PICKER), droppedKey);
+    EXPECT_EQ(KeyManager::instance(Mesh::KEY_PICKER).peekNext(), next + 1);
     EXPECT_EQ(again->getTriangleCount(), 2u);
 }
 

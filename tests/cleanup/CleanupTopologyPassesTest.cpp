@@ -58,24 +58,6 @@ TEST(CleanupRemoveFacesDoubleTest, CopyGoesOnlyWhenItsTextureDoesNotCount) {
     EXPECT_EQ(input.mCountCount, 4);
 }
 
-TEST(CleanupRemoveVerticesColinearTest, StraightCornerGoesWhereTheTextureAllows) {
-    RecordBuilder b;
-    b.coords = {0, 0, 0, 1, 0, 0, 2, 0, 0, 2, 1, 0, 0, 1, 0};
-    b.addFace({0, 1, 2, 3, 4});
-    b.texCoords = {0, 0, 0.5f, 0, 1, 0, 1, 1, 0, 1};
-    b.tcIndices = b.indices;
-    b.withTexCoords = true;
-    Record const out(removeVerticesColinear(0.01f, true, b.record()));
-    ASSERT_TRUE(out);
-    EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), (std::vector<int>{0, 2, 3, 4}));
-    EXPECT_EQ(out->mVCCount, 12);
-
-    b.texCoords[2] = 0.6f;  // no longer interpolated: only the flag decides
-    EXPECT_EQ(Record(removeVerticesColinear(0.01f, true, b.record()))->mIndexCount, 5);
-    EXPECT_EQ(Record(removeVerticesColinear(0.01f, false, b.record()))->mIndexCount, 4);
-}
-
 TEST(CleanupConformNormalsTest, DownwardFaceTurnsUpWithItsTextureCoordinates) {
     RecordBuilder b;
     b.coords = {0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1};  // wound to face -y

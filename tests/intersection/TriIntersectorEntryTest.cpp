@@ -26,8 +26,9 @@ std::shared_ptr<TriangleMesh> quad(float x0, float y0, float x1, float y1, float
                    {0, 1, 1, 2, 2, 3, 3, 0});
 }
 
-std::unique_ptr<GeometryEntry> entryOf(std::shared_ptr<TriangleMesh> mesh) {
-    return std::make_unique<GeometryEntry>(std::move(mesh), std::vector<Matrix<float>>());
+std::unique_ptr<GeometryEntry> entryOf(std::shared_ptr<TriangleMesh> mesh,
+                                       std::vector<Matrix<float>> const& trafo = {}) {
+    return std::make_unique<GeometryEntry>(std::move(mesh), trafo);
 }
 
 struct Snap {
@@ -146,9 +147,8 @@ TEST(TriIntersectorGroupTest, BoundingMeshDecidesWhenItCan) {
 
 TEST(TriIntersectorGroupTest, ViewTestsUseTheEntryMatrixAndDivideByW) {
     TriIntersector::Entry group;
-    group.addGeometryEntry(std::make_unique<GeometryEntry>(
-        quad(-0.5f, -0.5f, 0.5f, 0.5f),
-        std::vector<Matrix<float>>{Matrix<float>::translation(3, 0, 0)}));
+    group.addGeometryEntry(
+        entryOf(quad(-0.5f, -0.5f, 0.5f, 0.5f), {Matrix<float>::translation(3, 0, 0)}));
     EXPECT_FALSE(group.intersects(Matrix<float>(), false));
     Matrix<float> shrinking;
     shrinking[15] = -4;  // |w| = 4 brings x in [2.5, 3.5] into the view
@@ -165,8 +165,7 @@ TEST(TriIntersectorGroupTest, NearestNonNegativeDistanceWithItsNormal) {
     expectVec(normal, V3(7, 7, 7));
 
     group.addGeometryEntry(entryOf(quad(-1, -1, 1, 1, 2)));
-    group.addGeometryEntry(std::make_unique<GeometryEntry>(
-        quad(-1, -1, 1, 1), std::vector<Matrix<float>>{Matrix<float>::translation(0, 0, 4)}));
+    group.addGeometryEntry(entryOf(quad(-1, -1, 1, 1), {Matrix<float>::translation(0, 0, 4)}));
     group.addGeometryEntry(entryOf(quad(-1, -1, 1, 1, 20)));  // behind the origin
     ASSERT_TRUE(group.getSmallesPosDistance(V3(0.2f, 0.1f, 10), V3(0, 0, -2), distance, normal));
     EXPECT_FLOAT_EQ(distance, 3.0f);  // z = 4, in multiples of the direction
@@ -181,8 +180,7 @@ TEST(TriIntersectorGroupTest, RelocationMovesOwnedPositionsAndComposesMatrices) 
     mirror[12] = 2;
     group.setBoundingMesh(box);
     group.addGeometryEntry(entryOf(owned));
-    group.addGeometryEntry(
-        std::make_unique<GeometryEntry>(quad(0, 0, 1, 1), std::vector<Matrix<float>>{mirror}));
+    group.addGeometryEntry(entryOf(quad(0, 0, 1, 1), {mirror}));
     group.relocate(0.5, -1, 5);
     expectVec((*box->getVertices())[0], V3(-0.5f, -2, 5));
     expectVec((*owned->getVertices())[2], V3(1.5f, 0, 5));

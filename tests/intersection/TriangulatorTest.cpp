@@ -6,16 +6,49 @@
 #include <stdexcept>
 #include <string>
 
-#include "intersection/TriangulationMeshes.h"
+#include "intersection/TriangleMesh.h"
 #include "intersection/Triangulator.h"
 
 namespace util {
 namespace {
-using test::addFlatSquare;
-using test::expectFaceUpWithArea;
-using test::flatFace;
-using test::flatMesh;
-using test::Points;
+// Flat meshes in the z = 0 plane: outlines run counter-clockwise (normal +z), holes clockwise
+// (normal -z).
+using Points = std::vector<Vector3<float>>;
+
+Mesh::Polygon flatFace(std::vector<unsigned int> const& corners, float normalZ = 1.0f) {
+    return Mesh::Polygon(corners, Vector3<float>(0.0f, 0.0f, normalZ));
+}
+
+Mesh flatMesh(Points const& vertices, std::vector<Mesh::Polygon> const& faces,
+              std::vector<unsigned int> const& holes = {}) {
+    return Mesh("test", vertices, faces, holes);
+}
+
+// Appends an axis-aligned square, counter-clockwise unless asHole; returns its corner indices.
+std::vector<unsigned int> addFlatSquare(Points& vertices, float x0, float y0, float size,
+                                        bool asHole = false) {
+    auto const first = static_cast<unsigned int>(vertices.size());
+    float const x1 = x0 + size, y1 = y0 + size;
+    vertices.insert(vertices.end(), {{x0, y0, 0}, {x1, y0, 0}, {x1, y1, 0}, {x0, y1, 0}});
+    if (asHole) return {first, first + 3, first + 2, first + 1};
+    return {first, first + 1, first + 2, first + 3};
+}
+
+// Expects every triangle to face +z (fans and strips must come out in one orientation; flat
+// ones may appear where corners are collinear) and to cover `area` in total.
+void expectFaceUpWithArea(TriangleMesh const& mesh, double area) {
+    Points const& v = *mesh.getVertices();
+    std::vector<unsigned int> const& t = *mesh.getTriangles();
+    double sum = 0;
+    for (std::size_t k = 0; k + 2 < t.size(); k += 3) {
+        Vector3<float> const &a = v.at(t[k]), &b = v.at(t[k + 1]), &c = v.at(t[k + 2]);
+        double const doubleArea = (double(b.x) - a.x) * (double(c.y) - a.y) -
+                                  (double(c.x) - a.x) * (double(b.y) - a.y);
+        EXPECT_GE(doubleArea, 0) << "triangle " << k / 3;
+        sum += doubleArea;
+    }
+    EXPECT_NEAR(sum / 2, area, 1e-4);
+}
 
 class TriangulatorTest : public ::testing::Test {
 protected:

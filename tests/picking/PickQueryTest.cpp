@@ -65,28 +65,26 @@ TEST_F(PickQueryTest, CapacityDecidesBetweenWritingAndReportingTheCount) {
     EXPECT_TRUE(query(group, boxView(V3(50, 50, 50), V3(60, 60, 60)), false).empty());
 }
 
-TEST_F(PickQueryTest, IdsComeParentNodeFirstThenInStoredOrder) {
+// Ids come parent node first, then in stored order; fully inside rejects an entry with any
+// mesh crossing a frustum side.
+TEST_F(PickQueryTest, IdsComeParentNodeFirstAndFullyInsideRejectsCrossingEntries) {
     // 1 and 3 lie in one octant of the root, 2 straddles the root's centre planes.
     Mesh const small = makeTriangle(V3(1, 1, 1), V3(2, 1, 1), V3(1, 2, 1));
     Mesh const across = makeTriangle(V3(-1, -1, 0), V3(1, -1, 0), V3(0, 1, 0));
+    Mesh const crossing = makeTriangle(V3(4, 0, 0), V3(6, 0, 0), V3(4, 1, 0));
     unsigned long const group = newGroup();
     mPicker.addEntry(group, 1, {&small}, Matrix<float>());
     mPicker.addEntry(group, 2, {&across}, Matrix<float>());
     mPicker.addEntry(group, 3, {&small}, Matrix<float>::translation(0.5f, 0.5f, 0));
     EXPECT_EQ(query(group, mAll, false), (std::vector<int>{2, 1, 3}));
-}
-
-TEST_F(PickQueryTest, FullyInsideRejectsAnEntryCrossingAFrustumSide) {
-    Mesh const crossing = makeTriangle(V3(4, 0, 0), V3(6, 0, 0), V3(4, 1, 0));
-    Mesh const inside = makeTriangle(V3(1, 0, 0), V3(2, 0, 0), V3(1, 1, 0));
-    unsigned long const group = newGroup();
-    mPicker.addEntry(group, 1, {&crossing}, Matrix<float>());
-    mPicker.addEntry(group, 2, {&inside, &crossing}, Matrix<float>());
-    mPicker.addEntry(group, 3, {&inside}, Matrix<float>());
-    std::vector<int> partly = query(group, mAll, false);
+    unsigned long const sides = newGroup();
+    mPicker.addEntry(sides, 1, {&crossing}, Matrix<float>());
+    mPicker.addEntry(sides, 2, {&small, &crossing}, Matrix<float>());
+    mPicker.addEntry(sides, 3, {&small}, Matrix<float>());
+    std::vector<int> partly = query(sides, mAll, false);
     std::sort(partly.begin(), partly.end());
     EXPECT_EQ(partly, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(query(group, mAll, true), (std::vector<int>{3}));
+    EXPECT_EQ(query(sides, mAll, true), (std::vector<int>{3}));
 }
 
 TEST_F(PickQueryTest, ProjectionUsesTheAbsoluteWAndSetsAsideVerticesOnTheEyePlane) {
@@ -197,8 +195,8 @@ TEST_F(PickQueryTest, RayTestIsAbsoluteOneSidedInTAndKeepsTheEarlierOfEqualHits)
     EXPECT_EQ(ray(group, 1, V3(0.25f, 0.25f, 0), V3(0, 0, -1)).distance, 0);  // t = 0 counts
 }
 
-// Non-finite coordinates must not hide the other entries; boxes beyond the float range make the
-// octree's cube unusable for frustum queries, but the id map still reaches every entry.
+// Non-finite coordinates must not hide the other entries: boxes beyond the float range make the
+// octree's cube unusable for frustum queries, but the id map still reaches every entry by ray.
 TEST_F(PickQueryTest, NonFiniteCoordinatesDoNotHideOtherEntries) {
     float const nan = std::numeric_limits<float>::quiet_NaN();
     float const inf = std::numeric_limits<float>::infinity();
@@ -206,18 +204,18 @@ TEST_F(PickQueryTest, NonFiniteCoordinatesDoNotHideOtherEntries) {
     Mesh const huge = makeTriangle(V3(-3e38f, 0, 0), V3(3e38f, 0, 0), V3(0, inf, 0));
     unsigned long const group = newGroup();
     mPicker.addEntry(group, 1, {&broken}, Matrix<float>());
+    mPicker.addEntry(group, 2, {&huge}, Matrix<float>());
+    mPicker.addEntry(group, 3, {&mUnit}, Matrix<float>::scaling(nan, 1, 1));
+    mPicker.relocate(group, inf, 0, 0);
     mPicker.addEntry(group, 4, {&mUnit}, Matrix<float>::translation(2, 2, 0));
-    mPicker.relocate(group, 1, 0, 0);
-    EXPECT_FALSE(ray(group, 1, V3(1.2f, 0.2f, 1), V3(0, 0, -1)).hit);
-    EXPECT_EQ(query(group, boxView(V3(2.5f, 1.5f, -1), V3(4.5f, 3.5f, 1)), true),
+    query(group, mAll, false);
+    EXPECT_FALSE(ray(group, 1, V3(0.2f, 0.2f, 1), V3(0, 0, -1)).hit);
+    EXPECT_EQ(ray(group, 4, V3(2.2f, 2.2f, 1), V3(0, 0, -1)).distance, 1);
+    unsigned long const finite = newGroup();  // NaN alone leaves the cube usable
+    mPicker.addEntry(finite, 1, {&broken}, Matrix<float>());
+    mPicker.addEntry(finite, 4, {&mUnit}, Matrix<float>::translation(2, 2, 0));
+    EXPECT_EQ(query(finite, boxView(V3(1.5f, 1.5f, -1), V3(3.5f, 3.5f, 1)), true),
               std::vector<int>{4});
-    unsigned long const wild = newGroup();
-    mPicker.addEntry(wild, 1, {&huge}, Matrix<float>());
-    mPicker.addEntry(wild, 3, {&mUnit}, Matrix<float>::scaling(nan, 1, 1));
-    mPicker.relocate(wild, inf, 0, 0);
-    mPicker.addEntry(wild, 4, {&mUnit}, Matrix<float>());
-    query(wild, mAll, false);
-    EXPECT_EQ(ray(wild, 4, V3(0.2f, 0.2f, 1), V3(0, 0, -1)).distance, 1);
 }
 
 // Random entries and frusta: the octree's pruned search must report exactly what a scan of every

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,23 @@ TEST(CleanupHostileRecordsTest, TenMillionEmptyFaces) {
     b.counts.pop_back();
     b.indices.clear();
     EXPECT_EQ(facesZero(b.record()), nullptr);
+}
+
+// From 1000 vertices on, the weld's octree search cannot find a NaN vertex: the host gets the
+// exception, and nothing leaked (textured, so that the UV arrays are released too).
+TEST(CleanupHostileRecordsTest, NaNVertexInALargeRecordThrowsOutOfTheWeld) {
+    RecordBuilder b;
+    for (int s = 0; s < 250; ++s) b.addSquare(static_cast<float>(s), 0, s + 1.0f, 1);
+    b.texCoords = {0, 0};
+    b.tcIndices.assign(b.indices.size(), 0);
+    b.withTexCoords = true;
+    b.coords[3 * 600 + 2] = std::numeric_limits<float>::quiet_NaN();
+    try {
+        mergeVertices(0.001f, b.record());
+        ADD_FAILURE() << "no exception";
+    } catch (std::runtime_error const& e) {
+        EXPECT_STREQ(e.what(), "Merge failed : Vertex (150, 0, nan) not found in octree.");
+    }
 }
 
 }  // namespace

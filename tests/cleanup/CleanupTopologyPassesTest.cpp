@@ -58,19 +58,6 @@ TEST(CleanupRemoveFacesDoubleTest, CopyGoesOnlyWhenItsTextureDoesNotCount) {
     EXPECT_EQ(input.mCountCount, 4);
 }
 
-TEST(CleanupConformNormalsTest, DownwardFaceTurnsUpWithItsTextureCoordinates) {
-    RecordBuilder b;
-    b.coords = {0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1};  // wound to face -y
-    b.addFace({0, 1, 2, 3});
-    b.texCoords = {0, 0, 1, 0, 1, 1, 0, 1};
-    b.tcIndices = b.indices;
-    b.withTexCoords = true;
-    Record const out(conformNormals(b.record()));
-    ASSERT_TRUE(out);
-    EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{1, 0, 3, 2}));
-    EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), (std::vector<int>{1, 0, 3, 2}));
-}
-
 // A pass that leaves no face returns no record rather than an empty one.
 TEST(CleanupPassesTest, NothingLeftGivesNull) {
     RecordBuilder square;

@@ -38,8 +38,7 @@ void expectUnitTriangle(MeshData const* out, int droppedFaces) {
               (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
     EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(out->mHoles, nullptr);
-    std::string const message = "Constructing Mesh from array : " +
-                                std::to_string(droppedFaces) +
+    std::string const message = "Constructing Mesh from array : " + std::to_string(droppedFaces) +
                                 " illegal faces (<3 vertices) were ignored.";
     EXPECT_EQ(out->mConversionMessage ? out->mConversionMessage : "",
               droppedFaces == 0 ? "" : message);

@@ -14,9 +14,7 @@ namespace {
 using KeyManager = Mesh2TriangleMeshCache::KeyManager;
 
 // Heap meshes: a mesh is not copied lightly (its cache and keys stay behind).
-std::unique_ptr<Mesh> quadMesh() {
-    return std::make_unique<Mesh>(test::makeRegularPolygon(4, 1));
-}
+std::unique_ptr<Mesh> quadMesh() { return std::make_unique<Mesh>(test::makeRegularPolygon(4, 1)); }
 
 // The key a mesh carries for a slot; offering 0 never sets one.
 unsigned long keyOf(Mesh const& mesh, Mesh::KEY slot) {

@@ -53,7 +53,7 @@ void expectVec(V3 const& actual, V3 const& expected) {
 TEST(TriIntersectorSnapTest, EachRuleOnAHandBuiltScene) {
     std::vector<V3> const missed{V3(0.6f, 0, 0), V3(0.5f, 0, 0.5f), V3(0.5f, 0.1f, -0.5f)};
     std::vector<V3> const clamped{V3(-5, 0.5f, 0), V3(1.5f, 0.5f, 0), V3(0, 5, 0)};
-    std::vector<V3> const unlisted{V3(2, 0, 0), V3(3, 0, 0), V3(-3, 5, 0)};
+    auto const unlisted = triMesh({V3(2, 0, 0), V3(3, 0, 0), V3(-3, 5, 0)}, {0, 1, 2}, {0, 1});
     std::vector<V3> const later{V3(-5, -5, 0),     V3(5, -5, 0),          V3(0, 5, 0),
                                 V3(0.5f, 0.5f, 0), V3(0.6f, 0.5f, -0.3f), V3(0.5f, 0.6f, -0.3f)};
     struct Case {
@@ -89,8 +89,7 @@ TEST(TriIntersectorSnapTest, EachRuleOnAHandBuiltScene) {
          V3(-5, -5, 0), V3(5, -5, 0), V3(5, 5, 0), -10},
         // Edge 0-1 lies on the view's line y = 0 but beyond x = 1; edge 1-2 crosses the view but
         // is not listed. The face is missed.
-        {"edges outside the view or not listed", triMesh(unlisted, {0, 1, 2}, {0, 1}), -0.5f, -2,
-         0, {}, {}, {}, {}},
+        {"edges outside the view or not listed", unlisted, -0.5f, -2, 0, {}, {}, {}, {}},
         {"device box beside the view", quad(2, -1, 3, 1), 2.5f, 0, 0, {}, {}, {}, {}},
     };
     for (Case const& c : cases) {

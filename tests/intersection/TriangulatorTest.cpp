@@ -42,8 +42,8 @@ void expectFaceUpWithArea(TriangleMesh const& mesh, double area) {
     double sum = 0;
     for (std::size_t k = 0; k + 2 < t.size(); k += 3) {
         Vector3<float> const &a = v.at(t[k]), &b = v.at(t[k + 1]), &c = v.at(t[k + 2]);
-        double const doubleArea = (double(b.x) - a.x) * (double(c.y) - a.y) -
-                                  (double(c.x) - a.x) * (double(b.y) - a.y);
+        double const doubleArea =
+            (double(b.x) - a.x) * (double(c.y) - a.y) - (double(c.x) - a.x) * (double(b.y) - a.y);
         EXPECT_GE(doubleArea, 0) << "triangle " << k / 3;
         sum += doubleArea;
     }

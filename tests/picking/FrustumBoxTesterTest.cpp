@@ -32,7 +32,8 @@ TEST(FrustumBoxTesterTest, AgreesWithThePlainOverlapTest) {
         V3 const mid = (lo + hi) * 0.5f;
         for (int i = 0; i < 8; ++i) {
             float const k = i < 4 ? 1 : shrink;
-            V3 const d(k * (corners[i].x - mid.x), k * (corners[i].y - mid.y), corners[i].z - mid.z);
+            V3 const d(k * (corners[i].x - mid.x), k * (corners[i].y - mid.y),
+                       corners[i].z - mid.z);
             corners[i] = mid + V3(d.x * std::cos(angle) - d.y * std::sin(angle),
                                   d.x * std::sin(angle) + d.y * std::cos(angle), d.z);
         }

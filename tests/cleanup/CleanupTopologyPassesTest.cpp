@@ -50,54 +50,28 @@ TEST(CleanupRemoveFacesDoubleTest, CopyGoesOnlyWhenItsTextureDoesNotCount) {
               (std::vector<unsigned int>{0, 1, util::Mesh::HOLES_END}));
     ASSERT_EQ(out->mTexturesCount, 1);  // the roof range went with its only face
     EXPECT_EQ(std::string(out->mTextures[0]), "brick.png");
-    EXPECT_EQ(values(out->mTexCoords, out->mTCCount).size(), 16u);
-    EXPECT_EQ(std::string(out->mConversionMessage),
-              "Constructing Mesh from array : 1 illegal faces (<3 vertices) were ignored.");
     // The caller's record is only read.
     EXPECT_EQ(values(input.mIndices, input.mIndexCount), doubledRecord().indices);
     EXPECT_EQ(input.mCountCount, 4);
 }
 
-TEST(CleanupRemoveVerticesColinearTest, StraightCornerGoesWhereTheTextureAllows) {
-    RecordBuilder b;
-    b.coords = {0, 0, 0, 1, 0, 0, 2, 0, 0, 2, 1, 0, 0, 1, 0};
-    b.addFace({0, 1, 2, 3, 4});
-    b.texCoords = {0, 0, 0.5f, 0, 1, 0, 1, 1, 0, 1};
-    b.tcIndices = b.indices;
-    b.withTexCoords = true;
-    Record const out(removeVerticesColinear(0.01f, true, b.record()));
-    ASSERT_TRUE(out);
-    EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), (std::vector<int>{0, 2, 3, 4}));
-    EXPECT_EQ(out->mVCCount, 12);
-
-    b.texCoords[2] = 0.6f;  // no longer interpolated: only the flag decides
-    EXPECT_EQ(Record(removeVerticesColinear(0.01f, true, b.record()))->mIndexCount, 5);
-    EXPECT_EQ(Record(removeVerticesColinear(0.01f, false, b.record()))->mIndexCount, 4);
-}
-
-TEST(CleanupConformNormalsTest, DownwardFaceTurnsUpWithItsTextureCoordinates) {
-    RecordBuilder b;
-    b.coords = {0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1};  // wound to face -y
-    b.addFace({0, 1, 2, 3});
-    b.texCoords = {0, 0, 1, 0, 1, 1, 0, 1};
-    b.tcIndices = b.indices;
-    b.withTexCoords = true;
-    Record const out(conformNormals(b.record()));
-    ASSERT_TRUE(out);
-    EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{1, 0, 3, 2}));
-    EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), (std::vector<int>{1, 0, 3, 2}));
-    EXPECT_EQ(conformNormals(RecordBuilder().record()), nullptr);
-}
-
-TEST(CleanupTopologyPassesTest, UnusableRecordOrNothingLeftGivesNull) {
-    RecordBuilder empty;
-    EXPECT_EQ(removeFacesDouble(true, empty.record()), nullptr);
-    EXPECT_EQ(removeVerticesColinear(1.0f, true, empty.record()), nullptr);
-    RecordBuilder line;
+// A pass that leaves no face returns no record rather than an empty one.
+TEST(CleanupPassesTest, NothingLeftGivesNull) {
+    RecordBuilder square;
+    square.addSquare(0, 0, 1, 1);
+    RecordBuilder tiny;  // a triangle within the weld tolerance collapses entirely
+    tiny.coords = {0, 0, 0, 0.01f, 0, 0, 0, 0.01f, 0};
+    tiny.addFace({0, 1, 2});
+    RecordBuilder line;  // one straight corner: the triangle is emptied
     line.coords = {0, 0, 0, 1, 0, 0, 2, 0, 0};
-    line.addFace({0, 1, 2});  // one straight corner: the triangle is emptied
+    line.addFace({0, 1, 2});
+    EXPECT_EQ(removeEdgesZero(2.0f, square.record()), nullptr);
+    EXPECT_EQ(removeFacesZero(2.0f, square.record()), nullptr);
+    EXPECT_EQ(mergeVertices(0.1f, tiny.record()), nullptr);
     EXPECT_EQ(removeVerticesColinear(0.01f, false, line.record()), nullptr);
+    Record const kept(removeFacesZero(1.0f, square.record()));  // area 1 is not below 1
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->mCountCount, 1);
 }
 
 }  // namespace

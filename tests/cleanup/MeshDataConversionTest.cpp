@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <sstream>
 
@@ -16,12 +15,10 @@ using util::test::Record;
 using util::test::RecordBuilder;
 using util::test::values;
 
-Record roundTrip(MeshData const& input, std::string* messageOut = nullptr) {
+Record roundTrip(MeshData const& input) {
     std::string message;
     std::unique_ptr<util::Mesh> mesh = createMeshFromMeshData(input, message);
-    if (messageOut != nullptr) *messageOut = message;
-    if (!mesh) return nullptr;
-    return Record(createMeshDataFromMesh(*mesh, message));
+    return mesh ? Record(createMeshDataFromMesh(*mesh, message)) : nullptr;
 }
 
 // A triangle and a quad sharing an edge, with UV set 0.
@@ -47,13 +44,12 @@ TEST(MeshDataConversionTest, RoundTripKeepsGeometryUVsAndName) {
     Record const out = roundTrip(input);
     ASSERT_TRUE(out);
     EXPECT_STREQ(out->mName, "strip");
-    EXPECT_EQ(std::vector<float>(out->mVertexCoords, out->mVertexCoords + out->mVCCount), b.coords);
+    EXPECT_EQ(values(out->mVertexCoords, out->mVCCount), b.coords);
     EXPECT_EQ(values(out->mIndices, out->mIndexCount), b.indices);
     EXPECT_EQ(values(out->mCounts, out->mCountCount), b.counts);
-    EXPECT_EQ(std::vector<float>(out->mTexCoords, out->mTexCoords + out->mTCCount), b.texCoords);
+    EXPECT_EQ(values(out->mTexCoords, out->mTCCount), b.texCoords);
     EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), b.tcIndices);
     EXPECT_EQ(out->mHoles, nullptr);
-    EXPECT_EQ(out->mHolesCount, 0);
     EXPECT_EQ(out->mConversionMessage, nullptr);
     ASSERT_EQ(out->mTexturesCount, 1);  // always at least one texture entry
     EXPECT_EQ(out->mTextures[0], nullptr);
@@ -66,55 +62,46 @@ TEST(MeshDataConversionTest, FacesWithFewerThanThreeCornersAreDroppedAndReported
     b.addFace({0, 1, 2});
     b.addFace({5, 6});  // only vertices 5 and 6 use this face
     b.addFace({0, 2, 3, 4});
-    std::string message;
-    Record const out = roundTrip(b.record(), &message);
+    Record const out = roundTrip(b.record());
     ASSERT_TRUE(out);
-    EXPECT_EQ(out->mCountCount, 2);
     EXPECT_EQ(out->mVCCount, 15);
     EXPECT_EQ(values(out->mIndices, out->mIndexCount), (std::vector<int>{0, 1, 2, 0, 2, 3, 4}));
     EXPECT_STREQ(out->mConversionMessage,
                  "Constructing Mesh from array : 1 illegal faces (<3 vertices) were ignored.");
 }
 
-TEST(MeshDataConversionTest, NoVerticesOrNoFacesGiveNoRecordAndSurplusFloatsAreIgnored) {
+TEST(MeshDataConversionTest, NoVerticesOrNoFacesGiveNoRecordAndOtherCoordinatesAreKept) {
     RecordBuilder b;
     EXPECT_FALSE(roundTrip(b.record()));
-    b.coords = {0, 0, 0, 1, 0, 0, 0, 1, 0, 7};
+    float const nan = std::numeric_limits<float>::quiet_NaN();
+    b.coords = {0, 0, 0, nan, 0, 0, 0, std::numeric_limits<float>::infinity(), 0, 7};
     b.addFace({0, 1});
     EXPECT_FALSE(roundTrip(b.record()));  // the only face is dropped
     b.addFace({0, 1, 2});
     Record const out = roundTrip(b.record());
     ASSERT_TRUE(out);
-    EXPECT_EQ(out->mVCCount, 9);
+    EXPECT_EQ(out->mVCCount, 9);  // the surplus float is ignored, the non-finite ones kept
+    EXPECT_TRUE(std::isnan(out->mVertexCoords[3]));
+    EXPECT_TRUE(std::isinf(out->mVertexCoords[7]));
     EXPECT_EQ(out->mName, nullptr);
 }
 
 TEST(MeshDataConversionTest, HolesSurviveAndAreSanitised) {
     RecordBuilder b;
-    std::vector<util::Vector3<float>> vertices;
-    auto const outer = util::test::addSquare(vertices, 0, 0, 10, 10);
-    auto const hole = util::test::addSquare(vertices, 2, 2, 4, 4, true);
-    for (auto const& v : vertices) b.addVertex(v.x, v.y, v.z);
-    b.counts = {4, 4};
-    b.indices.assign(outer.begin(), outer.end());
-    b.indices.insert(b.indices.end(), hole.begin(), hole.end());
+    b.addSquare(0, 0, 10, 10);
+    b.addSquare(2, 2, 4, 4, true);
     b.holes = {0, 1, 1, 0, 7, util::Mesh::HOLES_END};
     Record const out = roundTrip(b.record());
     ASSERT_TRUE(out);
-    EXPECT_EQ(std::vector<unsigned int>(out->mHoles, out->mHoles + out->mHolesCount),
+    EXPECT_EQ(values(out->mHoles, out->mHolesCount),
               (std::vector<unsigned int>{0, 1, util::Mesh::HOLES_END}));
 }
 
 TEST(MeshDataConversionTest, TextureNamesBecomeRangesAndComeBack) {
     RecordBuilder b;
-    for (int f = 0; f < 8; ++f) {
-        b.addVertex(static_cast<float>(f), 0, 0);
-        b.addVertex(static_cast<float>(f) + 1, 0, 0);
-        b.addVertex(static_cast<float>(f), 1, 0);
-        b.addFace({3 * f, 3 * f + 1, 3 * f + 2});
-    }
+    for (int f = 0; f < 8; ++f) b.addSquare(static_cast<float>(f), 0, f + 1.0f, 1);
     b.texCoords = {0, 0};
-    b.tcIndices.assign(24, 0);
+    b.tcIndices.assign(32, 0);
     b.withTexCoords = true;
     char a[] = "A.png";
     char bName[] = "B \xC3\xA9.png";  // bytes widen one by one and come back as UTF-8
@@ -127,8 +114,7 @@ TEST(MeshDataConversionTest, TextureNamesBecomeRangesAndComeBack) {
     EXPECT_STREQ(out->mTextures[0], "A.png");
     EXPECT_EQ(out->mTextures[1], nullptr);
     EXPECT_STREQ(out->mTextures[2], "B \xC3\x83\xC2\xA9.png");
-    ASSERT_EQ(out->mTexturesStartFacesCount, 3);
-    EXPECT_EQ(std::vector<unsigned int>(out->mTexturesStartFaces, out->mTexturesStartFaces + 3),
+    EXPECT_EQ(values(out->mTexturesStartFaces, out->mTexturesStartFacesCount),
               (std::vector<unsigned int>{0, 2, 5}));
 }
 
@@ -145,7 +131,6 @@ TEST(MeshDataConversionTest, SingleTextureBecomesTheDefaultMaterial) {
     ASSERT_EQ(out->mTexturesCount, 1);
     EXPECT_STREQ(out->mTextures[0], "wall.jpg");
     EXPECT_EQ(out->mTexturesStartFaces, nullptr);
-    EXPECT_EQ(out->mTexturesStartFacesCount, 0);
 }
 
 TEST(MeshDataConversionTest, TexturesNeedTexCoordsAndEachRangeGetsItsOwnTexture) {
@@ -169,64 +154,16 @@ TEST(MeshDataConversionTest, TexturesNeedTexCoordsAndEachRangeGetsItsOwnTexture)
     EXPECT_NE(mesh->mFaceMaterials[0], mesh->mFaceMaterials[1]);
 }
 
-TEST(MeshDataConversionTest, NonFiniteCoordinatesAreKept) {
-    RecordBuilder b;
-    float const nan = std::numeric_limits<float>::quiet_NaN();
-    b.coords = {0, 0, 0, nan, 0, 0, 0, std::numeric_limits<float>::infinity(), 0};
-    b.addFace({0, 1, 2});
-    Record const out = roundTrip(b.record());
-    ASSERT_TRUE(out);
-    EXPECT_TRUE(std::isnan(out->mVertexCoords[3]));
-    EXPECT_TRUE(std::isinf(out->mVertexCoords[7]));
-}
-
-// Each mutation breaks one promise the conversion would otherwise read beyond.
-TEST(MeshDataValidationTest, UnreadableRecordsConvertToNoMesh) {
-    std::vector<std::function<void(MeshData&)>> const defects{
-        [](MeshData& d) { d.mVCCount = -3; },
-        [](MeshData& d) { d.mCountCount = -1; },
-        [](MeshData& d) { d.mCounts[0] = -3; },
-        [](MeshData& d) { d.mIndexCount = 5; },  // counts sum to 7
-        [](MeshData& d) { d.mIndices[4] = 6; },   // 6 vertices: 0..5
-        [](MeshData& d) { d.mIndices[0] = -1; },
-        [](MeshData& d) { d.mCounts = nullptr; },
-        [](MeshData& d) { d.mIndices = nullptr; },
-        [](MeshData& d) { d.mTCIndices = nullptr; },
-        [](MeshData& d) { d.mTCIndexCount = 6; },
-        [](MeshData& d) { d.mTCIndices[6] = 4; },  // 4 coordinates
-        [](MeshData& d) { d.mTexturesCount = 2; },  // null mTextures
-        [](MeshData& d) { d.mHolesCount = -1; },
-        [](MeshData& d) { d.mHolesCount = 3; },  // null mHoles
-    };
-    for (std::size_t i = 0; i < defects.size(); ++i) {
-        RecordBuilder b = texturedStrip();
-        MeshData data = b.record();
-        ASSERT_TRUE(isReadableMeshData(data));
-        defects[i](data);
-        std::string message;
-        EXPECT_FALSE(createMeshFromMeshData(data, message)) << "defect " << i;
-    }
-    RecordBuilder b = texturedStrip();
-    char a[] = "A";
-    b.textures = {a, a};
-    b.startFaces = {0};
-    b.withStartFaces = true;
-    EXPECT_FALSE(isReadableMeshData(b.record()));
-}
-
-TEST(MeshDataPrintTest, PrintsFieldsAndNullEntries) {
+// Null names and texture entries print as null pointers; the message is not printed.
+TEST(MeshDataPrintTest, NullEntriesPrintAsNullPointers) {
     RecordBuilder b = texturedStrip();
     char a[] = "A";
     b.textures = {a, nullptr};
-    MeshData data = b.record();
     std::wostringstream os;
-    os << data;
+    os << b.record();
     std::wstring const text = os.str();
     EXPECT_EQ(text.rfind(L"MeshData, \nmName: 0x0\nmVertexCoords: ", 0), 0u);
-    EXPECT_NE(text.find(L"\nmVCCount: 18\nmIndices: "), std::wstring::npos);
-    EXPECT_NE(text.find(L"\nmCountCount: 2\nmTextures: "), std::wstring::npos);
-    EXPECT_NE(text.find(L" [ A, 0x0,  ] \nmTexturesCount: 2\nmTexturesStartFaces: "), std::wstring::npos);
-    EXPECT_NE(text.find(L"\n\nmHolesCount: 0\n\n"), std::wstring::npos);
+    EXPECT_NE(text.find(L" [ A, 0x0,  ] \nmTexturesCount: 2\n"), std::wstring::npos);
     EXPECT_EQ(text.find(L"mConversionMessage"), std::wstring::npos);
 }
 

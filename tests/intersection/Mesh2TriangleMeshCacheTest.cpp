@@ -2,29 +2,19 @@
 
 #include <algorithm>
 #include <boost/thread/barrier.hpp>
-#include <cmath>
 #include <memory>
-#include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include "intersection/Mesh2TriangleMeshCache.h"
-#include "intersection/TriangulationMeshes.h"
+#include "support/MeshBuilders.h"
 
 namespace util {
 namespace {
-using test::addFlatSquare;
-using test::flatFace;
-using test::Points;
 using KeyManager = Mesh2TriangleMeshCache::KeyManager;
 
 // Heap meshes: a mesh is not copied lightly (its cache and keys stay behind).
-std::unique_ptr<Mesh> quadMesh(float x0) {
-    Points vertices;
-    std::vector<unsigned int> const corners = addFlatSquare(vertices, x0, 0, 1);
-    return std::make_unique<Mesh>("quad", vertices, std::vector<Mesh::Polygon>{flatFace(corners)},
-                                  std::vector<unsigned int>{});
-}
+std::unique_ptr<Mesh> quadMesh() { return std::make_unique<Mesh>(test::makeRegularPolygon(4, 1)); }
 
 // The key a mesh carries for a slot; offering 0 never sets one.
 unsigned long keyOf(Mesh const& mesh, Mesh::KEY slot) {
@@ -34,7 +24,7 @@ unsigned long keyOf(Mesh const& mesh, Mesh::KEY slot) {
 TEST(Mesh2TriangleMeshCacheTest, OneKeyPerMeshAndSlotButOneTriangleMeshPerCache) {
     Mesh2TriangleMeshCache cache(Mesh::KEY_PICKER);
     Mesh2TriangleMeshCache other(Mesh::KEY_PICKER);
-    std::unique_ptr<Mesh> const mesh = quadMesh(0);
+    std::unique_ptr<Mesh> const mesh = quadMesh();
     std::shared_ptr<TriangleMesh> const first = cache.get(*mesh);
     unsigned long const nextAfterFirst = KeyManager::instance(Mesh::KEY_PICKER).peekNext();
     EXPECT_EQ(cache.get(*mesh), first);
@@ -47,7 +37,7 @@ TEST(Mesh2TriangleMeshCacheTest, OneKeyPerMeshAndSlotButOneTriangleMeshPerCache)
 TEST(Mesh2TriangleMeshCacheTest, SlotsKeyIndependentlyAndOnlyTheIntersectorGetsEdges) {
     Mesh2TriangleMeshCache picker(Mesh::KEY_PICKER);
     Mesh2TriangleMeshCache intersector(Mesh::KEY_INTERSECTOR);
-    std::unique_ptr<Mesh> const mesh = quadMesh(0);
+    std::unique_ptr<Mesh> const mesh = quadMesh();
     EXPECT_EQ(picker.get(*mesh)->getLines(), nullptr);
     std::shared_ptr<TriangleMesh> const withEdges = intersector.get(*mesh);
     ASSERT_NE(withEdges->getLines(), nullptr);
@@ -58,8 +48,8 @@ TEST(Mesh2TriangleMeshCacheTest, SlotsKeyIndependentlyAndOnlyTheIntersectorGetsE
 
 TEST(Mesh2TriangleMeshCacheTest, EvictionDropsOnlyMeshesHeldByTheCacheAlone) {
     Mesh2TriangleMeshCache cache(Mesh::KEY_PICKER);
-    std::unique_ptr<Mesh> const kept = quadMesh(0);
-    std::unique_ptr<Mesh> const dropped = quadMesh(2);
+    std::unique_ptr<Mesh> const kept = quadMesh();
+    std::unique_ptr<Mesh> const dropped = quadMesh();
     std::shared_ptr<TriangleMesh> const held = cache.get(*kept);
     cache.get(*dropped);
     unsigned long const droppedKey = keyOf(*dropped, Mesh::KEY_PICKER);
@@ -67,18 +57,19 @@ TEST(Mesh2TriangleMeshCacheTest, EvictionDropsOnlyMeshesHeldByTheCacheAlone) {
     EXPECT_EQ(cache.size(), 1u);
     EXPECT_EQ(cache.get(*kept), held);
 
-    // Back under its old key, triangulated afresh.
+    // Back under its old key, triangulated afresh; the key drawn for the miss is not given back.
+    unsigned long const next = KeyManager::instance(Mesh::KEY_PICKER).peekNext();
     std::shared_ptr<TriangleMesh> const again = cache.get(*dropped);
     EXPECT_EQ(cache.size(), 2u);
     EXPECT_EQ(keyOf(*dropped, Mesh::KEY_PICKER), droppedKey);
+    EXPECT_EQ(KeyManager::instance(Mesh::KEY_PICKER).peekNext(), next + 1);
     EXPECT_EQ(again->getTriangleCount(), 2u);
 }
 
 TEST(Mesh2TriangleMeshCacheTest, ConcurrentGetsTriangulateEachMeshOnce) {
     constexpr unsigned int THREADS = 4;
-    constexpr float MESHES = 16;
     std::vector<std::unique_ptr<Mesh>> meshes;
-    for (float x = 0; x < MESHES; ++x) meshes.push_back(quadMesh(2 * x));
+    for (int m = 0; m < 16; ++m) meshes.push_back(quadMesh());
     Mesh2TriangleMeshCache cache(Mesh::KEY_INTERSECTOR);
     unsigned long const firstKey = KeyManager::instance(Mesh::KEY_INTERSECTOR).peekNext();
 

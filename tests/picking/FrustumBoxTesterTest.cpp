@@ -25,17 +25,17 @@ TEST(FrustumBoxTesterTest, AgreesWithThePlainOverlapTest) {
         std::vector<V3> corners{V3(lo.x, hi.y, lo.z), V3(hi.x, hi.y, lo.z), V3(hi.x, lo.y, lo.z),
                                 V3(lo.x, lo.y, lo.z), V3(lo.x, hi.y, hi.z), V3(hi.x, hi.y, hi.z),
                                 V3(hi.x, lo.y, hi.z), V3(lo.x, lo.y, hi.z)};
+        // The near end shrunk towards the axis, then all turned about z (the planes keep facing
+        // outwards).
         float const shrink = 0.1f + 0.9f * (unit(random) + 1) / 2;
+        float const angle = unit(random) * 3.14159f;
         V3 const mid = (lo + hi) * 0.5f;
-        for (int i = 4; i < 8; ++i) {
-            corners[i].x = mid.x + (corners[i].x - mid.x) * shrink;
-            corners[i].y = mid.y + (corners[i].y - mid.y) * shrink;
-        }
-        float const angle = unit(random) * 3.14159f;  // about z, keeping the planes' orientation
-        for (V3& c : corners) {
-            V3 const d = c - mid;
-            c = mid + V3(d.x * std::cos(angle) - d.y * std::sin(angle),
-                         d.x * std::sin(angle) + d.y * std::cos(angle), d.z);
+        for (int i = 0; i < 8; ++i) {
+            float const k = i < 4 ? 1 : shrink;
+            V3 const d(k * (corners[i].x - mid.x), k * (corners[i].y - mid.y),
+                       corners[i].z - mid.z);
+            corners[i] = mid + V3(d.x * std::cos(angle) - d.y * std::sin(angle),
+                                  d.x * std::sin(angle) + d.y * std::cos(angle), d.z);
         }
         FrustumBoxTester const tester(corners);
         for (int b = 0; b < 200; ++b) {

@@ -7,7 +7,7 @@
 namespace util {
 namespace detail {
 namespace {
-constexpr unsigned long EMPTY_KEY = ~0ul;
+constexpr unsigned int NONE = 0xFFFFFFFFu;
 constexpr unsigned int SKIPPED = 0xFFFFFFFFu;  // a corner whose edge the filter drops
 
 // Room for count entries; fresh room is advised for huge pages before its first write, which
@@ -19,9 +19,6 @@ void ensureCapacity(std::vector<T>& values, std::size_t count) {
     reserveAdvised(values, count);
 }
 
-unsigned long slotOf(unsigned long key, std::size_t mask) {
-    return static_cast<unsigned long>((key * 0x9E3779B97F4A7C15ul) >> 20) & mask;
-}
 }  // namespace
 
 FlatEdgeTable::FlatEdgeTable(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
@@ -31,14 +28,20 @@ FlatEdgeTable::FlatEdgeTable(std::vector<Mesh::Polygon> const& faces, std::size_
 
 void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
                           boost::dynamic_bitset<> const* vertexFilter, bool requireBoth) {
+    // The later passes read only the faces with corners: after a merging sweep most faces are
+    // empty, and reading each one costs a cache miss.
+    std::vector<unsigned int>& used = mUsedFaces;
+    used.clear();
     std::size_t corners = 0;
-    for (Mesh::Polygon const& face : faces) corners += face.vertexIndices.size();
-    std::size_t capacity = 16;
-    while (capacity < 2 * corners) capacity *= 2;
-    ensureCapacity(mSlotKeys, capacity);
-    mSlotKeys.assign(capacity, EMPTY_KEY);
-    ensureCapacity(mSlotEdges, capacity);
-    mSlotEdges.resize(capacity);
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        std::size_t const n = faces[f].vertexIndices.size();
+        if (n == 0) continue;
+        used.push_back(static_cast<unsigned int>(f));
+        corners += n;
+    }
+    mFirstEdgeOf.assign(vertexCount, NONE);
+    mNextEdge.clear();
+    ensureCapacity(mNextEdge, std::min(corners, vertexCount + faces.size()));
     mEdges.clear();
     ensureCapacity(mEdges, std::min(corners, vertexCount + faces.size()));
 
@@ -46,8 +49,8 @@ void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t v
     std::vector<unsigned int>& edgeOfCorner = mEdgeOfCorner;
     edgeOfCorner.clear();
     ensureCapacity(edgeOfCorner, corners);
-    for (Mesh::Polygon const& face : faces) {
-        std::vector<unsigned int> const& v = face.vertexIndices;
+    for (unsigned int const f : used) {
+        std::vector<unsigned int> const& v = faces[f].vertexIndices;
         std::size_t const n = v.size();
         for (std::size_t k = 0; k < n; ++k) {
             unsigned int const a = v[k];
@@ -74,29 +77,29 @@ void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t v
     ensureCapacity(mFaces, start);
     mFaces.resize(start);  // every entry is written below
     std::size_t corner = 0;
-    for (std::size_t f = 0; f < faces.size(); ++f) {
+    for (unsigned int const f : used) {
         for (std::size_t k = 0; k < faces[f].vertexIndices.size(); ++k, ++corner) {
             unsigned int const edge = edgeOfCorner[corner];
             if (edge == SKIPPED) continue;
             Edge& e = mEdges[edge];
-            mFaces[e.firstFace + e.faceCount++] = static_cast<unsigned int>(f);
+            mFaces[e.firstFace + e.faceCount++] = f;
         }
     }
 }
 
+// The edges are found through per-vertex lists rather than a hash table: corners of nearby faces
+// share vertices, so the lists they walk are mostly in cache, where hashed slots never are.
 unsigned int FlatEdgeTable::findOrAdd(unsigned int a, unsigned int b) {
     unsigned int const low = std::min(a, b);
     unsigned int const high = std::max(a, b);
-    unsigned long const key = (static_cast<unsigned long>(low) << 32) | high;
-    std::size_t const mask = mSlotKeys.size() - 1;
-    for (unsigned long slot = slotOf(key, mask);; slot = (slot + 1) & mask) {
-        if (mSlotKeys[slot] == key) return mSlotEdges[slot];
-        if (mSlotKeys[slot] != EMPTY_KEY) continue;
-        mSlotKeys[slot] = key;
-        mSlotEdges[slot] = static_cast<unsigned int>(mEdges.size());
-        mEdges.push_back({low, high, 0, 0});
-        return mSlotEdges[slot];
-    }
+    if (low >= mFirstEdgeOf.size()) mFirstEdgeOf.resize(low + 1, NONE);
+    for (unsigned int e = mFirstEdgeOf[low]; e != NONE; e = mNextEdge[e])
+        if (mEdges[e].highVertex == high) return e;
+    auto const edge = static_cast<unsigned int>(mEdges.size());
+    mEdges.push_back({low, high, 0, 0});
+    mNextEdge.push_back(mFirstEdgeOf[low]);
+    mFirstEdgeOf[low] = edge;
+    return edge;
 }
 
 }  // namespace detail

@@ -40,8 +40,9 @@ private:
 
     std::vector<Edge> mEdges;
     std::vector<unsigned int> mFaces;
-    std::vector<unsigned long> mSlotKeys;  // open addressing; EMPTY_KEY marks a free slot
-    std::vector<unsigned int> mSlotEdges;
+    std::vector<unsigned int> mFirstEdgeOf;   // per low vertex: its latest edge, or none
+    std::vector<unsigned int> mNextEdge;      // per edge: the previous edge of its low vertex
+    std::vector<unsigned int> mUsedFaces;     // scratch of build: the faces with corners
     std::vector<unsigned int> mEdgeOfCorner;  // scratch of build
 };
 

@@ -328,29 +328,37 @@ void MeshCleanupUtils::findCommonInvertedSequence(std::vector<unsigned int> cons
     length = run;
 }
 
-void MeshCleanupUtils::mergeFacesWithSharedEdge(std::vector<Vector3<float>> const& vertices,
-                                                Mesh::Polygon& a, Mesh::Polygon& b,
-                                                unsigned long sharedVertex) {
+MeshCleanupUtils::MergeResult MeshCleanupUtils::mergedFace(
+    std::vector<Vector3<float>> const& vertices, Mesh::Polygon const& a, Mesh::Polygon const& b,
+    unsigned long sharedVertex, Mesh::Polygon& merged) {
     unsigned long startA = 0, startB = 0, length = 0;
     findCommonInvertedSequence(a.vertexIndices, b.vertexIndices, startA, startB, length,
                                sharedVertex);
-    if (length < 2) return;
+    if (length < 2) return MERGE_NONE;
     std::size_t const na = a.vertexIndices.size();
     std::size_t const nb = b.vertexIndices.size();
-    if (length == na && length == nb) {
-        a.clearIndices();
-        b.clearIndices();
-        return;
-    }
+    if (length == na && length == nb) return MERGE_CANCELLED;
     CornerLists const lists(a, b);
-    Mesh::Polygon merged;
+    merged = Mesh::Polygon();
     merged.faceEdgeIndicesSet = a.faceEdgeIndicesSet;
     lists.reserve(merged, na + nb + 2 - 2 * length);
     for (std::size_t k = 1; k + length <= nb; ++k) lists.append(merged, b, (startB + k) % nb);
     for (std::size_t k = 0; k + length <= na + 1; ++k)
         lists.append(merged, a, (startA + length - 1 + k) % na);
     MeshUtils::calcPolyNormal(vertices, &merged.vertexIndices, merged.faceNormal);
-    a = std::move(merged);
+    return MERGE_DONE;
+}
+
+void MeshCleanupUtils::mergeFacesWithSharedEdge(std::vector<Vector3<float>> const& vertices,
+                                                Mesh::Polygon& a, Mesh::Polygon& b,
+                                                unsigned long sharedVertex) {
+    Mesh::Polygon merged;
+    MergeResult const result = mergedFace(vertices, a, b, sharedVertex, merged);
+    if (result == MERGE_NONE) return;
+    if (result == MERGE_CANCELLED)
+        a.clearIndices();
+    else
+        a = std::move(merged);
     b.clearIndices();
 }
 

@@ -266,30 +266,39 @@ private:
         if (a != b) merge(a, b, edge.lowVertex);
     }
 
+    // The merged face is built aside and only then replaces a and empties b, so that a merge
+    // rejected for turning the face over or for touching itself costs no copies.
     void merge(unsigned int a, unsigned int b, unsigned int vertex) {
         if (isHole(mRelation, b) && !isHole(mRelation, a)) std::swap(a, b);  // the hole receives
-        Mesh::Polygon oldA = mFaces[a];
-        Mesh::Polygon oldB = mFaces[b];
-        MeshCleanupUtils::mergeFacesWithSharedEdge(mMesh.mVertices, mFaces[a], mFaces[b], vertex);
-        if (!mFaces[b].vertexIndices.empty()) return;
-        bool const cancelled = mFaces[a].vertexIndices.empty();
-        auto restore = [&]() {
-            mFaces[a] = std::move(oldA);
-            mFaces[b] = std::move(oldB);
-        };
-        if (!cancelled && oldA.faceNormal.dot(mFaces[a].faceNormal) < 0.0f) return restore();
+        Mesh::Polygon merged;
+        MeshCleanupUtils::MergeResult const result =
+            MeshCleanupUtils::mergedFace(mMesh.mVertices, mFaces[a], mFaces[b], vertex, merged);
+        if (result == MeshCleanupUtils::MERGE_NONE) {
+            if (!mFaces[b].vertexIndices.empty()) return;
+            // b lost its corners earlier in this sweep: a stays as it is, yet both count as merged.
+            merged = mFaces[a];
+        }
+        bool const cancelled =
+            result == MeshCleanupUtils::MERGE_CANCELLED || merged.vertexIndices.empty();
+        if (!cancelled && mFaces[a].faceNormal.dot(merged.faceNormal) < 0.0f) return;
         std::vector<Mesh::Polygon> loops;
-        if (!cancelled && mScratch.hasRepeatedVertex(mFaces[a].vertexIndices)) {
+        if (!cancelled && mScratch.hasRepeatedVertex(merged.vertexIndices)) {
             // A boundary touching itself waits for the strict sweeps, which split it into loops.
             if (!mStrict ||
-                !MeshCleanupUtils::extractAndRemoveLoops(mMesh.mVertices, mFaces[a], loops, false))
-                return restore();
+                !MeshCleanupUtils::extractAndRemoveLoops(mMesh.mVertices, merged, loops, false))
+                return;
         }
-        long edgeEnds = static_cast<long>(oldA.vertexIndices.size() + oldB.vertexIndices.size()) -
-                        static_cast<long>(mFaces[a].vertexIndices.size());
+        long edgeEnds =
+            static_cast<long>(mFaces[a].vertexIndices.size() + mFaces[b].vertexIndices.size()) -
+            static_cast<long>(merged.vertexIndices.size());
         for (Mesh::Polygon const& loop : loops)
             edgeEnds -= static_cast<long>(loop.vertexIndices.size());
         if (edgeEnds > 0) mRemoved += static_cast<unsigned long>(edgeEnds / 2);
+        if (result == MeshCleanupUtils::MERGE_CANCELLED)
+            mFaces[a].clearIndices();
+        else
+            mFaces[a] = std::move(merged);
+        if (result != MeshCleanupUtils::MERGE_NONE) mFaces[b].clearIndices();
         touch(a);
         touch(b);
         bool const aHole = isHole(mRelation, a);

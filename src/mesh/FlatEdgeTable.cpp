@@ -8,6 +8,10 @@ namespace util {
 namespace detail {
 namespace {
 constexpr unsigned int NONE = 0xFFFFFFFFu;
+constexpr unsigned long EMPTY_KEY = ~0ul;
+// A vertex with more edges than this (the centre of a fan) has them looked up by hash instead:
+// walking its list for every corner would take quadratic time.
+constexpr unsigned int LIST_LIMIT = 16;
 constexpr unsigned int SKIPPED = 0xFFFFFFFFu;  // a corner whose edge the filter drops
 
 // Room for count entries; fresh room is advised for huge pages before its first write, which
@@ -19,6 +23,9 @@ void ensureCapacity(std::vector<T>& values, std::size_t count) {
     reserveAdvised(values, count);
 }
 
+unsigned long slotOf(unsigned long key, std::size_t mask) {
+    return static_cast<unsigned long>((key * 0x9E3779B97F4A7C15ul) >> 20) & mask;
+}
 }  // namespace
 
 FlatEdgeTable::FlatEdgeTable(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
@@ -40,6 +47,9 @@ void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t v
         corners += n;
     }
     mFirstEdgeOf.assign(vertexCount, NONE);
+    mHashed.assign(vertexCount, 0);
+    mSlots.assign(16, Slot{EMPTY_KEY, 0});
+    mSlotsUsed = 0;
     mNextEdge.clear();
     ensureCapacity(mNextEdge, std::min(corners, vertexCount + faces.size()));
     mEdges.clear();
@@ -92,14 +102,52 @@ void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t v
 unsigned int FlatEdgeTable::findOrAdd(unsigned int a, unsigned int b) {
     unsigned int const low = std::min(a, b);
     unsigned int const high = std::max(a, b);
-    if (low >= mFirstEdgeOf.size()) mFirstEdgeOf.resize(low + 1, NONE);
-    for (unsigned int e = mFirstEdgeOf[low]; e != NONE; e = mNextEdge[e])
-        if (mEdges[e].highVertex == high) return e;
+    if (low >= mFirstEdgeOf.size()) {
+        mFirstEdgeOf.resize(low + 1, NONE);
+        mHashed.resize(low + 1, 0);
+    }
+    if (mHashed[low] == 0) {
+        unsigned int length = 0;
+        for (unsigned int e = mFirstEdgeOf[low]; e != NONE; e = mNextEdge[e], ++length)
+            if (mEdges[e].highVertex == high) return e;
+        if (length < LIST_LIMIT) {
+            auto const edge = static_cast<unsigned int>(mEdges.size());
+            mEdges.push_back({low, high, 0, 0});
+            mNextEdge.push_back(mFirstEdgeOf[low]);
+            mFirstEdgeOf[low] = edge;
+            return edge;
+        }
+        mHashed[low] = 1;
+        for (unsigned int e = mFirstEdgeOf[low]; e != NONE; e = mNextEdge[e]) insertSlot(e);
+    }
+    unsigned long const key = (static_cast<unsigned long>(low) << 32) | high;
+    std::size_t const mask = mSlots.size() - 1;
+    for (unsigned long slot = slotOf(key, mask); mSlots[slot].key != EMPTY_KEY;
+         slot = (slot + 1) & mask)
+        if (mSlots[slot].key == key) return mSlots[slot].edge;
     auto const edge = static_cast<unsigned int>(mEdges.size());
     mEdges.push_back({low, high, 0, 0});
-    mNextEdge.push_back(mFirstEdgeOf[low]);
-    mFirstEdgeOf[low] = edge;
+    mNextEdge.push_back(NONE);
+    insertSlot(edge);
     return edge;
+}
+
+void FlatEdgeTable::insertSlot(unsigned int edge) {
+    if (2 * (mSlotsUsed + 1) > mSlots.size()) {
+        // Doubles the table and puts back every hashed edge.
+        std::vector<Slot> old(2 * mSlots.size(), Slot{EMPTY_KEY, 0});
+        old.swap(mSlots);
+        mSlotsUsed = 0;
+        for (Slot const& slot : old)
+            if (slot.key != EMPTY_KEY) insertSlot(slot.edge);
+    }
+    Edge const& e = mEdges[edge];
+    unsigned long const key = (static_cast<unsigned long>(e.lowVertex) << 32) | e.highVertex;
+    std::size_t const mask = mSlots.size() - 1;
+    unsigned long slot = slotOf(key, mask);
+    while (mSlots[slot].key != EMPTY_KEY) slot = (slot + 1) & mask;
+    mSlots[slot] = {key, edge};
+    ++mSlotsUsed;
 }
 
 }  // namespace detail

@@ -37,11 +37,20 @@ public:
 
 private:
     unsigned int findOrAdd(unsigned int a, unsigned int b);
+    void insertSlot(unsigned int edge);
 
     std::vector<Edge> mEdges;
     std::vector<unsigned int> mFaces;
-    std::vector<unsigned int> mFirstEdgeOf;   // per low vertex: its latest edge, or none
-    std::vector<unsigned int> mNextEdge;      // per edge: the previous edge of its low vertex
+    std::vector<unsigned int> mFirstEdgeOf;  // per low vertex: its latest edge, or none
+    std::vector<unsigned int> mNextEdge;     // per edge: the previous edge of its low vertex
+    std::vector<unsigned char> mHashed;      // per vertex: its edges are in mSlots instead
+    // Open addressing on (low, high) for the edges of hashed vertices; EMPTY_KEY marks free.
+    struct Slot {
+        unsigned long key;
+        unsigned int edge;
+    };
+    std::vector<Slot> mSlots;
+    std::size_t mSlotsUsed = 0;
     std::vector<unsigned int> mUsedFaces;     // scratch of build: the faces with corners
     std::vector<unsigned int> mEdgeOfCorner;  // scratch of build
 };

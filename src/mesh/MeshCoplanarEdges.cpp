@@ -51,8 +51,7 @@ public:
             for (; i < holes.size() && holes[i] != Mesh::HOLES_END; ++i) {
                 unsigned int const hole = holes[i];
                 mFaceToHoles[face].push_back(hole);
-                if (hole >= mEncircling.size()) mEncircling.resize(hole + 1, NO_FACE);
-                mEncircling[hole] = face;
+                if (hole < mEncircling.size()) mEncircling[hole] = face;  // no face has that index
             }
             ++i;  // past HOLES_END
         }

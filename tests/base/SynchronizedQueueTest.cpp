@@ -10,30 +10,20 @@
 namespace util {
 namespace {
 
-TEST(SynchronizedQueueTest, UnboundedKeepsArrivalOrderAndTakeAllEmptiesIt) {
-    SynchronizedQueue<int> queue;  // maximum 0: unbounded, never waits
-    for (int i = 0; i < 1000; ++i) EXPECT_TRUE(queue.put(i, BLOCKING));
-    EXPECT_TRUE(queue.put(1000, NON_BLOCKING));
-    EXPECT_EQ(queue.size(), 1001u);
+TEST(SynchronizedQueueTest, KeepsArrivalOrderAndBoundedNonBlockingPutRefusesWhenFull) {
+    SynchronizedQueue<int> unbounded;  // maximum 0: never waits
+    for (int i = 0; i < 100; ++i) EXPECT_TRUE(unbounded.put(i, NON_BLOCKING));
     std::vector<int> taken{-1};
-    queue.takeAll(taken);
-    ASSERT_EQ(taken.size(), 1002u);  // appended after what was there
-    EXPECT_EQ(taken.front(), -1);
-    for (int i = 0; i <= 1000; ++i) EXPECT_EQ(taken[i + 1], i);
-    EXPECT_EQ(queue.size(), 0u);
-    queue.put(7, BLOCKING);
-    queue.clear();
-    EXPECT_EQ(queue.size(), 0u);
-}
+    unbounded.takeAll(taken);
+    ASSERT_EQ(taken.size(), 101u);  // appended after what was there
+    for (int i = 0; i < 101; ++i) EXPECT_EQ(taken[i], i - 1);
+    EXPECT_EQ(unbounded.size(), 0u);
 
-TEST(SynchronizedQueueTest, BoundedNonBlockingPutRefusesWhenFull) {
     SynchronizedQueue<int> queue(2);
     EXPECT_TRUE(queue.put(1, NON_BLOCKING));
     EXPECT_TRUE(queue.put(2, NON_BLOCKING));
     EXPECT_FALSE(queue.put(3, NON_BLOCKING));
-    std::vector<int> taken;
-    queue.takeAll(taken);
-    EXPECT_EQ(taken, (std::vector<int>{1, 2}));
+    EXPECT_EQ(queue.size(), 2u);
 }
 
 TEST(SynchronizedQueueTest, BoundedBlockingPutWaitsUntilADrainMakesRoom) {

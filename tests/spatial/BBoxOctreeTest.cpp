@@ -64,7 +64,6 @@ TEST(BBoxOctreeTest, GrowthRecentresOnTheUnionAndDoublesTheHalfSize) {
     tree.add(Box(V3(99, -1, -1), V3(101, 1, 1)), 2);
     EXPECT_EQ(tree.getCentre(), V3(45.5f, 0, 0));
     EXPECT_EQ(tree.getHalfSize(), 80.0f);  // 10, 20, 40, 80 >= 55.5
-    EXPECT_EQ(tree.getNode(0).count, 2u);
 
     Tree small(5, V3(0, 0, 0), 10);  // a small overshoot moves the centre, never shrinks the cube
     small.add(Box(V3(9, 9, 9), V3(10.5f, 10, 10)), 3);
@@ -99,16 +98,12 @@ TEST(BBoxOctreeTest, BoxQueriesMatchABruteForceScan) {
     };
     Tree tree(4, V3(0, 0, 0), 10);
     std::vector<Box> boxes;
-    for (unsigned int i = 0; i < 400; ++i) {
-        boxes.push_back(randomBox());
-        tree.add(boxes.back(), i);
-    }
-    for (int q = 0; q < 200; ++q) {
+    for (unsigned int i = 0; i < 300; ++i) tree.add(boxes.emplace_back(randomBox()), i);
+    for (int q = 0; q < 100; ++q) {
         Box const query = randomBox();
         std::vector<unsigned int> expected, found;
-        for (unsigned int i = 0; i < boxes.size(); ++i) {
+        for (unsigned int i = 0; i < boxes.size(); ++i)
             if (boxes[i].meets(query)) expected.push_back(i);
-        }
         tree.forEachEntryMeeting(query, [&found](auto const& e) { found.push_back(e.value); });
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, expected);

@@ -45,9 +45,9 @@ void expectMatchesBruteForce(std::vector<V3> const& positions, unsigned int dept
 
 std::vector<V3> randomCloud(std::size_t n, float lo, float hi, unsigned int seed) {
     std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> coord(lo, hi);
-    std::vector<V3> positions;
-    for (std::size_t i = 0; i < n; ++i) positions.emplace_back(coord(rng), coord(rng), coord(rng));
+    std::uniform_real_distribution<float> c(lo, hi);
+    std::vector<V3> positions(n);
+    for (V3& p : positions) p = V3(c(rng), c(rng), c(rng));
     return positions;
 }
 
@@ -76,34 +76,23 @@ TEST(PointOctreeTest, PointsOnACentrePlaneAreStoredInTheLowerChild) {
 }
 
 // Depth 1 keeps all points in the root, so the result is in input order; it is appended to.
-TEST(PointOctreeTest, FindPointsAppendsInStoredOrderFromFirstIndex) {
-    std::vector<V3> const positions{V3(3, 0, 0), V3(0, 0, 0), V3(1, 0, 0), V3(2, 0, 0)};
+TEST(PointOctreeTest, FindPointsAppendsInStoredOrderAndRadiusIsInclusive) {
+    std::vector<V3> const positions{V3(3, 4, 0), V3(0, 0, 0), V3(0.1f, 0, 0), V3(3, 4, 0),
+                                    V3(3, 4.000001f, 0)};
     PointOctree tree(1, positions, 1);
     std::vector<Point> found{{nullptr, 99}};
     tree.findPoints(V3(0, 0, 0), 5, found);
-    tree.findPoints(V3(0, 0, 0), 0, found);
-    EXPECT_EQ(indicesOf(found), (Indices{99, 1, 2, 3, 1}));
+    tree.findPoints(V3(3, 4, 0), 0, found);  // zero finds exact duplicates only
+    EXPECT_EQ(indicesOf(found), (Indices{99, 1, 2, 3, 3}));
     EXPECT_EQ(found[2].position, &positions[2]);
-}
-
-TEST(PointOctreeTest, RadiusIsInclusiveAndZeroFindsExactDuplicates) {
-    std::vector<V3> const positions{V3(0, 0, 0), V3(3, 4, 0), V3(0.1f, 0, 0), V3(3, 4, 0),
-                                    V3(3, 4.000001f, 0)};
-    PointOctree tree(3, positions, 0);
-    EXPECT_EQ(sortedNear(tree, V3(0, 0, 0), 5), (Indices{0, 1, 2, 3}));
-    EXPECT_EQ(sortedNear(tree, V3(0, 0, 0), 0.1f), (Indices{0, 2}));
-    EXPECT_EQ(sortedNear(tree, V3(3, 4, 0), 0), (Indices{1, 3}));
+    EXPECT_EQ(sortedNear(tree, V3(0, 0, 0), 0.1f), (Indices{1, 2}));
 }
 
 TEST(PointOctreeTest, QueriesMatchBruteForceOnRandomAndGridClouds) {
     std::vector<V3> const random = randomCloud(3000, -5, 5, 1);
     expectMatchesBruteForce(random, PointOctree::depthForPointCount(3000), {0, 0.3f, 2}, 7);
     std::vector<V3> grid;  // many points on centre planes, neighbours exactly at radius 1
-    for (int x = -4; x <= 4; ++x) {
-        for (int y = -4; y <= 4; ++y) {
-            for (int z = -4; z <= 4; ++z) grid.emplace_back(x, y, z);
-        }
-    }
+    for (int i = 0; i < 729; ++i) grid.emplace_back(i % 9 - 4, i / 9 % 9 - 4, i / 81 - 4);
     expectMatchesBruteForce(grid, 4, {0, 1, 1.5f}, 1);
 }
 

@@ -68,10 +68,8 @@ TEST_F(ToolTest, ErrorsNameTheirCauseAndSetTheExitCode) {
     std::vector<std::tuple<std::string, int, std::string>> const cases{
         {"clean none.obj", 1, "toolbox: cannot read none.obj: No such file or directory\n"},
         {"clean bad.obj", 1, "toolbox: bad.obj:3: face corner '3' refers to a vertex"},
-        {"info bad.obj", 1, "toolbox: bad.obj:3:"},
         {"clean in.obj -o nodir/out.obj", 1, "toolbox: cannot write nodir/out."},
         {"clean in.obj --remove-edges-zero x", 2, "toolbox: --remove-edges-zero: 'x' is not a"},
-        {"clean in.obj --remove-faces-zero -1", 2, "toolbox: --remove-faces-zero: '-1' is not a"},
         {"clean in.obj --remove-faces-zero", 2, "toolbox: --remove-faces-zero:"},
         {"clean in.obj --merge-vertices -1", 2, "toolbox: --merge-vertices: '-1' is not a"},
         {"clean in.obj --merge-everything", 2, "toolbox: The following argument was not expected"},
@@ -102,9 +100,6 @@ TEST_F(ToolTest, PassesSpareTexturesUnlessToldToIgnoreThem) {
         jsonLines(run("clean --json --ignore-uvs uv.obj" + passes).out);
     ASSERT_EQ(ignored.size(), 2u);
     EXPECT_EQ(ignored[1]["after"], (nlohmann::json{{"vertices", 4}, {"faces", 1}}));
-    EXPECT_EQ(run("clean uv.obj --remove-faces-double").out.rfind(
-                  "remove-faces-double: 5 vertices, 2 faces -> 5 vertices, 2 faces, ", 0),
-              0u);
 }
 
 // Relative defaults: a copy of the building at 1:1000 and one at 1000:1 clean to the same
@@ -171,25 +166,18 @@ TEST(ToolBundledBuildingTest, InfoCountsItAndCleanFixesItsRoof) {
     ToolRun const clean = runTool("clean --json -o cleaned.obj", elsewhere.path());
     ASSERT_EQ(clean.exitCode, 0) << clean.err;
     std::vector<nlohmann::json> const lines = jsonLines(clean.out);
-    // Welded corners, then the sliver, the floor's copy, the front wall's split and a straight
-    // roof corner go.
-    std::vector<std::string> passes;
-    std::vector<nlohmann::json> after;
-    for (nlohmann::json const& line : lines) {
-        passes.push_back(line["pass"]);
-        after.push_back(line["after"]);
-    }
-    EXPECT_EQ(passes, (std::vector<std::string>{"merge-vertices", "remove-edges-zero",
-                                                "remove-faces-zero", "remove-faces-double",
-                                                "conform-normals", "remove-edges-coplanar",
-                                                "remove-vertices-colinear"}));
     EXPECT_EQ(lines[0]["auto"], true);
     EXPECT_EQ(lines[0]["before"], (nlohmann::json{{"vertices", 36}, {"faces", 9}}));
-    EXPECT_EQ(after[0], (nlohmann::json{{"vertices", 10}, {"faces", 9}}));
-    EXPECT_EQ(after[2], (nlohmann::json{{"vertices", 9}, {"faces", 8}}));
-    EXPECT_EQ(after[3], (nlohmann::json{{"vertices", 9}, {"faces", 7}}));
-    EXPECT_EQ(after[5], (nlohmann::json{{"vertices", 9}, {"faces", 6}}));
-    EXPECT_EQ(after[6], (nlohmann::json{{"vertices", 8}, {"faces", 6}}));
+    // Welded corners, then the sliver, the floor's copy, the front wall's split and a straight
+    // roof corner go.
+    std::vector<std::string> steps;
+    for (nlohmann::json const& line : lines)
+        steps.push_back(line["pass"].get<std::string>() + " " + line["after"]["vertices"].dump() +
+                        "/" + line["after"]["faces"].dump());
+    EXPECT_EQ(steps, (std::vector<std::string>{
+                         "merge-vertices 10/9", "remove-edges-zero 10/9", "remove-faces-zero 9/8",
+                         "remove-faces-double 9/7", "conform-normals 9/7",
+                         "remove-edges-coplanar 9/6", "remove-vertices-colinear 8/6"}));
     EXPECT_EQ(readObj(elsewhere.path("cleaned.obj")).mesh.counts.size(), 6u);
 }
 

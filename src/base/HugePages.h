@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <vector>
 
 namespace util {
@@ -11,12 +13,16 @@ namespace util {
 // and kernels without the feature are left alone, and nothing fails.
 void adviseHugePages(void const* data, std::size_t bytes);
 
-// Reserves room for count values in an empty vector and advises huge pages before the first
-// write to the buffer.
+// Reserves room for count values, advising huge pages for fresh room before its first write.
+// The values a vector holds move into the new room; room it already has is kept.
 template <typename T>
 void reserveAdvised(std::vector<T>& values, std::size_t count) {
-    values.reserve(count);
-    adviseHugePages(values.data(), count * sizeof(T));
+    if (values.capacity() >= count) return;
+    std::vector<T> room;
+    room.reserve(count);
+    adviseHugePages(room.data(), count * sizeof(T));
+    std::move(values.begin(), values.end(), std::back_inserter(room));
+    values.swap(room);
 }
 
 }  // namespace util

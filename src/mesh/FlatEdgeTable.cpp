@@ -8,19 +8,15 @@ namespace util {
 namespace detail {
 namespace {
 constexpr unsigned int NONE = 0xFFFFFFFFu;
+constexpr unsigned int HASHED = 0xFFFFFFFEu;  // the vertex's edges are in the hash table
 constexpr unsigned long EMPTY_KEY = ~0ul;
 // A vertex with more edges than this (the centre of a fan) has them looked up by hash instead:
 // walking its list for every corner would take quadratic time.
 constexpr unsigned int LIST_LIMIT = 16;
 constexpr unsigned int SKIPPED = 0xFFFFFFFFu;  // a corner whose edge the filter drops
 
-// Room for count entries; fresh room is advised for huge pages before its first write, which
-// on large meshes costs less than the page faults it saves.
-template <typename T>
-void ensureCapacity(std::vector<T>& values, std::size_t count) {
-    if (values.capacity() >= count) return;
-    std::vector<T>().swap(values);
-    reserveAdvised(values, count);
+unsigned long keyOf(unsigned int low, unsigned int high) {
+    return (static_cast<unsigned long>(low) << 32) | high;
 }
 
 unsigned long slotOf(unsigned long key, std::size_t mask) {
@@ -47,18 +43,17 @@ void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t v
         corners += n;
     }
     mFirstEdgeOf.assign(vertexCount, NONE);
-    mHashed.assign(vertexCount, 0);
     mSlots.assign(16, Slot{EMPTY_KEY, 0});
     mSlotsUsed = 0;
     mNextEdge.clear();
-    ensureCapacity(mNextEdge, std::min(corners, vertexCount + faces.size()));
+    reserveAdvised(mNextEdge, std::min(corners, vertexCount + faces.size()));
     mEdges.clear();
-    ensureCapacity(mEdges, std::min(corners, vertexCount + faces.size()));
+    reserveAdvised(mEdges, std::min(corners, vertexCount + faces.size()));
 
     // First the edges in order of first use and their face counts, then the face lists.
     std::vector<unsigned int>& edgeOfCorner = mEdgeOfCorner;
     edgeOfCorner.clear();
-    ensureCapacity(edgeOfCorner, corners);
+    reserveAdvised(edgeOfCorner, corners);
     for (unsigned int const f : used) {
         std::vector<unsigned int> const& v = faces[f].vertexIndices;
         std::size_t const n = v.size();
@@ -84,7 +79,7 @@ void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t v
         start += edge.faceCount;
         edge.faceCount = 0;
     }
-    ensureCapacity(mFaces, start);
+    reserveAdvised(mFaces, start);
     mFaces.resize(start);  // every entry is written below
     std::size_t corner = 0;
     for (unsigned int const f : used) {
@@ -102,11 +97,8 @@ void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t v
 unsigned int FlatEdgeTable::findOrAdd(unsigned int a, unsigned int b) {
     unsigned int const low = std::min(a, b);
     unsigned int const high = std::max(a, b);
-    if (low >= mFirstEdgeOf.size()) {
-        mFirstEdgeOf.resize(low + 1, NONE);
-        mHashed.resize(low + 1, 0);
-    }
-    if (mHashed[low] == 0) {
+    if (low >= mFirstEdgeOf.size()) mFirstEdgeOf.resize(low + 1, NONE);
+    if (mFirstEdgeOf[low] != HASHED) {
         unsigned int length = 0;
         for (unsigned int e = mFirstEdgeOf[low]; e != NONE; e = mNextEdge[e], ++length)
             if (mEdges[e].highVertex == high) return e;
@@ -117,10 +109,10 @@ unsigned int FlatEdgeTable::findOrAdd(unsigned int a, unsigned int b) {
             mFirstEdgeOf[low] = edge;
             return edge;
         }
-        mHashed[low] = 1;
         for (unsigned int e = mFirstEdgeOf[low]; e != NONE; e = mNextEdge[e]) insertSlot(e);
+        mFirstEdgeOf[low] = HASHED;
     }
-    unsigned long const key = (static_cast<unsigned long>(low) << 32) | high;
+    unsigned long const key = keyOf(low, high);
     std::size_t const mask = mSlots.size() - 1;
     for (unsigned long slot = slotOf(key, mask); mSlots[slot].key != EMPTY_KEY;
          slot = (slot + 1) & mask)
@@ -142,7 +134,7 @@ void FlatEdgeTable::insertSlot(unsigned int edge) {
             if (slot.key != EMPTY_KEY) insertSlot(slot.edge);
     }
     Edge const& e = mEdges[edge];
-    unsigned long const key = (static_cast<unsigned long>(e.lowVertex) << 32) | e.highVertex;
+    unsigned long const key = keyOf(e.lowVertex, e.highVertex);
     std::size_t const mask = mSlots.size() - 1;
     unsigned long slot = slotOf(key, mask);
     while (mSlots[slot].key != EMPTY_KEY) slot = (slot + 1) & mask;

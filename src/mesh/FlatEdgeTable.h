@@ -41,9 +41,9 @@ private:
 
     std::vector<Edge> mEdges;
     std::vector<unsigned int> mFaces;
-    std::vector<unsigned int> mFirstEdgeOf;  // per low vertex: its latest edge, or none
-    std::vector<unsigned int> mNextEdge;     // per edge: the previous edge of its low vertex
-    std::vector<unsigned char> mHashed;      // per vertex: its edges are in mSlots instead
+    // Per low vertex: its latest edge, none, or a mark that its edges are in mSlots instead.
+    std::vector<unsigned int> mFirstEdgeOf;
+    std::vector<unsigned int> mNextEdge;  // per edge: the previous edge of its low vertex
     // Open addressing on (low, high) for the edges of hashed vertices; EMPTY_KEY marks free.
     struct Slot {
         unsigned long key;

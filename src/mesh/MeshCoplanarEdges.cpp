@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <iterator>
 #include <map>
 #include <utility>
 #include <vector>
@@ -81,8 +80,6 @@ bool getMerged(unsigned int& face, std::vector<Mesh::Polygon> const& faces,
     return !faces[face].vertexIndices.empty();
 }
 
-bool isHole(SweepHoles const& holes, unsigned int face) { return holes.isHole(face); }
-
 // The face that a hole's encircling face has become.
 unsigned int resolvedEncircling(std::vector<Mesh::Polygon> const& faces, SweepHoles const& holes,
                                 MergedMap const& merged, unsigned int hole) {
@@ -114,11 +111,11 @@ bool getAdjacentFaces(std::vector<Mesh::Polygon> const& faces, EdgeUsers const& 
     if (users.size() == 2) {
         a = users[0];
         b = users[1];
-        return !(isHole(holes, a) && isHole(holes, b) && !sameEncircling(a, b));
+        return !(holes.isHole(a) && holes.isHole(b) && !sameEncircling(a, b));
     }
     int found = 0;
     for (unsigned int const face : users) {
-        if (!isHole(holes, face)) continue;
+        if (!holes.isHole(face)) continue;
         if (found == 2) return false;
         if (found == 0) {
             a = face;
@@ -137,8 +134,8 @@ bool canMergeAndCalcAngle(std::vector<Mesh::Polygon> const& faces, MergedMap con
                           SweepHoles const& holes, unsigned int a, unsigned int b, float& angle,
                           float tolerance) {
     angle = 0.0f;
-    bool const aHole = isHole(holes, a);
-    bool const bHole = isHole(holes, b);
+    bool const aHole = holes.isHole(a);
+    bool const bHole = holes.isHole(b);
     if (aHole && bHole) return true;
     if (tolerance < 0.0f) return false;
     if (aHole) a = resolvedEncircling(faces, holes, merged, a);
@@ -268,7 +265,7 @@ private:
     // The merged face is built aside and only then replaces a and empties b, so that a merge
     // rejected for turning the face over or for touching itself costs no copies.
     void merge(unsigned int a, unsigned int b, unsigned int vertex) {
-        if (isHole(mRelation, b) && !isHole(mRelation, a)) std::swap(a, b);  // the hole receives
+        if (mRelation.isHole(b) && !mRelation.isHole(a)) std::swap(a, b);  // the hole receives
         Mesh::Polygon merged;
         MeshCleanupUtils::MergeResult const result =
             MeshCleanupUtils::mergedFace(mMesh.mVertices, mFaces[a], mFaces[b], vertex, merged);
@@ -300,8 +297,8 @@ private:
         if (result != MeshCleanupUtils::MERGE_NONE) mFaces[b].clearIndices();
         touch(a);
         touch(b);
-        bool const aHole = isHole(mRelation, a);
-        if (aHole && (!isHole(mRelation, b) || cancelled))
+        bool const aHole = mRelation.isHole(a);
+        if (aHole && (!mRelation.isHole(b) || cancelled))
             mMerged.set(b, resolvedEncircling(mFaces, mRelation, mMerged, a));
         else if (!cancelled)
             mMerged.set(b, a);
@@ -321,9 +318,9 @@ private:
         }
         for (Mesh::Polygon& loop : loops) appendFace(std::move(loop));
         auto const end = static_cast<unsigned int>(mFaces.size());
-        if (!isHole(mRelation, a)) {
+        if (!mRelation.isHole(a)) {
             recordLoops(a, first, end);
-        } else if (!isHole(mRelation, b)) {
+        } else if (!mRelation.isHole(b)) {
             recordLoops(resolvedEncircling(mFaces, mRelation, mMerged, a), first, end);
         } else {
             moveHolesIntoLoops(a, first);
@@ -333,12 +330,8 @@ private:
     // Grows the face list as push_back does, but into advised memory: the first loop of a pass
     // moves every face of the mesh, and on fresh small pages that move costs more than the sweep.
     void appendFace(Mesh::Polygon&& face) {
-        if (mFaces.size() == mFaces.capacity()) {
-            std::vector<Mesh::Polygon> grown;
-            reserveAdvised(grown, std::max<std::size_t>(2 * mFaces.size(), 16));
-            std::move(mFaces.begin(), mFaces.end(), std::back_inserter(grown));
-            mFaces.swap(grown);
-        }
+        if (mFaces.size() == mFaces.capacity())
+            reserveAdvised(mFaces, std::max<std::size_t>(2 * mFaces.size(), 16));
         mFaces.push_back(std::move(face));
     }
 

@@ -91,7 +91,8 @@ void writeTextures(util::Mesh const& mesh, MeshData& data) {
         data.mTexturesCount = static_cast<int>(count);
         data.mTexturesStartFaces = copyArray(mesh.mFaceMaterialStartIndices);
         data.mTexturesStartFacesCount = static_cast<int>(mesh.mFaceMaterialStartIndices.size());
-        for (std::size_t i = 0; i < count; ++i) data.mTextures[i] = textureName(mesh.mFaceMaterials[i]);
+        for (std::size_t i = 0; i < count; ++i)
+            data.mTextures[i] = textureName(mesh.mFaceMaterials[i]);
         return;
     }
     data.mTextures = new char*[1]();
@@ -164,26 +165,21 @@ bool isReadableMeshData(MeshData const& data) {
     return true;
 }
 
-std::unique_ptr<util::Mesh> createMeshFromMeshData(MeshData const& data, std::string& message) {
+std::unique_ptr<util::Mesh> createMeshFromMeshData(MeshData const& data, std::string& message,
+                                                   bool roomToGrow) {
     if (data.mVCCount == 0 || data.mVertexCoords == nullptr) return nullptr;
     if (!isReadableMeshData(data)) return nullptr;
-    std::unique_ptr<util::Mesh> mesh;
-    if (data.mTexCoords == nullptr) {
-        mesh = std::make_unique<util::Mesh>(data.mName, data.mVCCount, data.mVertexCoords,
-                                            data.mIndexCount, data.mIndices, data.mCountCount,
-                                            data.mCounts, data.mHoles, data.mHolesCount, nullptr,
-                                            nullptr, &message);
-    } else {
-        std::vector<util::Material> materials;
-        std::vector<unsigned int> startFaces;
-        bool const textured = data.mTexturesCount >= 1;
-        if (textured) textureMaterials(data, materials, startFaces);
-        mesh = std::make_unique<util::Mesh>(
-            data.mName, data.mVCCount, data.mVertexCoords, data.mIndexCount, data.mIndices,
-            data.mTCCount, data.mTexCoords, data.mTCIndices, data.mCountCount, data.mCounts,
-            data.mHoles, data.mHolesCount, textured ? &materials : nullptr,
-            textured ? &startFaces : nullptr, &message);
-    }
+    auto mesh = std::make_unique<util::Mesh>(std::string());
+    std::vector<util::Material> materials;
+    std::vector<unsigned int> startFaces;
+    bool const withUVs = data.mTexCoords != nullptr;
+    bool const textured = withUVs && data.mTexturesCount >= 1;
+    if (textured) textureMaterials(data, materials, startFaces);
+    mesh->initFromArrays(data.mName, data.mVCCount, data.mVertexCoords, data.mIndices,
+                         withUVs ? data.mTCCount : 0, withUVs ? data.mTexCoords : nullptr,
+                         withUVs ? data.mTCIndices : nullptr, data.mCountCount, data.mCounts,
+                         data.mHoles, data.mHolesCount, textured ? &materials : nullptr,
+                         textured ? &startFaces : nullptr, &message, roomToGrow);
     unsigned long removedEntries = 0, removedHoles = 0, invertedHoles = 0;
     mesh->cleanupHoles(removedEntries, removedHoles, invertedHoles, true, true);
     return mesh;

@@ -14,8 +14,10 @@ bool isReadableMeshData(MeshData const& data);
 
 // Record -> mesh, with texture names as face-range materials and the holes structure repaired.
 // Null for a record without vertices or one that fails isReadableMeshData. Dropped faces are
-// reported in message. The record is only read.
-std::unique_ptr<util::Mesh> createMeshFromMeshData(MeshData const& data, std::string& message);
+// reported in message. The record is only read. roomToGrow: room for faces a pass will append
+// (see Mesh::initFromArrays).
+std::unique_ptr<util::Mesh> createMeshFromMeshData(MeshData const& data, std::string& message,
+                                                   bool roomToGrow = false);
 
 // Mesh -> new record owned by the caller (release with freeMeshData); null when the mesh has no
 // vertices or no faces. A non-empty message becomes mConversionMessage.

@@ -141,6 +141,17 @@ public:
          std::vector<Material> const* materials, std::vector<unsigned int> const* startIndices,
          std::string* message);
 
+    // The library's record frame: what the array constructors do, on a mesh constructed from a
+    // name alone. With roomToGrow the face list has room for a quarter more faces, for a pass
+    // that appends faces: growing a list of a million faces later would move every one.
+    TOOLBOX_LOCAL void initFromArrays(char const* name, int vcCount, float const* vertexCoords,
+                                      int const* indices, int tcCount, float const* texCoords,
+                                      int const* tcIndices, int countCount, int const* counts,
+                                      unsigned int const* holes, int holesCount,
+                                      std::vector<Material> const* materials,
+                                      std::vector<unsigned int> const* startIndices,
+                                      std::string* message, bool roomToGrow);
+
     Mesh(Mesh const& source);
     // Transformed copy; with a material, the copy has that single material.
     Mesh(Mesh const& source, Matrix<float> const& m, Material const* material);
@@ -257,13 +268,6 @@ public:
     std::vector<unsigned int> mHoles;
 
 private:
-    TOOLBOX_LOCAL void initFromArrays(char const* name, int vcCount, float const* vertexCoords,
-                                      int const* indices, int tcCount, float const* texCoords,
-                                      int const* tcIndices, int countCount, int const* counts,
-                                      unsigned int const* holes, int holesCount,
-                                      std::vector<Material> const* materials,
-                                      std::vector<unsigned int> const* startIndices,
-                                      std::string* message);
     // Hole repair: checks one group hole by hole against its face and earlier holes;
     // returns the position after the group.
     TOOLBOX_LOCAL std::size_t cleanupGroupDirectly(unsigned long& removedHoles,

@@ -1,7 +1,6 @@
 #include <cstdio>
 
 #include "base/HugePages.h"
-
 #include "mesh/Mesh.h"
 #include "mesh/MeshUtils.h"
 #include "mesh/RemovedFaces.h"
@@ -14,7 +13,7 @@ Mesh::Mesh(char const* name, int vcCount, float const* vertexCoords, int /*index
            std::vector<unsigned int> const* startIndices, std::string* message)
     : mTexCoords(UV_SET_COUNT) {
     initFromArrays(name, vcCount, vertexCoords, indices, 0, nullptr, nullptr, countCount, counts,
-                   holes, holesCount, materials, startIndices, message);
+                   holes, holesCount, materials, startIndices, message, false);
 }
 
 Mesh::Mesh(char const* name, int vcCount, float const* vertexCoords, int /*indexCount*/,
@@ -23,8 +22,8 @@ Mesh::Mesh(char const* name, int vcCount, float const* vertexCoords, int /*index
            std::vector<Material> const* materials, std::vector<unsigned int> const* startIndices,
            std::string* message)
     : mTexCoords(UV_SET_COUNT) {
-    initFromArrays(name, vcCount, vertexCoords, indices, tcCount, texCoords, tcIndices,
-                   countCount, counts, holes, holesCount, materials, startIndices, message);
+    initFromArrays(name, vcCount, vertexCoords, indices, tcCount, texCoords, tcIndices, countCount,
+                   counts, holes, holesCount, materials, startIndices, message, false);
 }
 
 // The per-face counts alone decide how many indices are read; the index counts are not used.
@@ -33,7 +32,8 @@ void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoor
                           int const* tcIndices, int countCount, int const* counts,
                           unsigned int const* holes, int holesCount,
                           std::vector<Material> const* materials,
-                          std::vector<unsigned int> const* startIndices, std::string* message) {
+                          std::vector<unsigned int> const* startIndices, std::string* message,
+                          bool roomToGrow) {
     mName = name != nullptr ? name : "";
     if (vcCount > 2) {
         std::size_t const n = static_cast<std::size_t>(vcCount) / 3;
@@ -48,7 +48,8 @@ void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoor
         std::size_t const n = static_cast<std::size_t>(tcCount) / 2;
         reserveAdvised(mTexCoords[0], n);
         mTexCoords[0].resize(n);
-        for (std::size_t i = 0; i < n; ++i) mTexCoords[0][i] = {texCoords[2 * i], texCoords[2 * i + 1]};
+        for (std::size_t i = 0; i < n; ++i)
+            mTexCoords[0][i] = {texCoords[2 * i], texCoords[2 * i + 1]};
     }
 
     // Faces of fewer than 3 corners are only counted: building them first would size the face
@@ -57,7 +58,7 @@ void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoor
     std::size_t legalFaces = 0;
     for (int f = 0; f < countCount; ++f)
         if (counts[f] >= 3) ++legalFaces;
-    reserveAdvised(mFaces, legalFaces);
+    reserveAdvised(mFaces, roomToGrow ? legalFaces + legalFaces / 4 : legalFaces);
     std::size_t p = 0;
     for (int f = 0; f < countCount; ++f) {
         int const c = counts[f];

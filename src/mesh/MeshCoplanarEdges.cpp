@@ -6,7 +6,6 @@
 #include "base/HugePages.h"
 #include "base/Vector3.h"
 #include "mesh/FlatEdgeTable.h"
-#include "mesh/HoleRelation.h"
 #include "mesh/Mesh.h"
 #include "mesh/MeshCleanupUtils.h"
 #include "mesh/MeshUtils.h"
@@ -447,26 +446,26 @@ namespace {
 // Group numbers for the faces using one vertex: 0 keeps the vertex; each hole that must let go
 // of it gets its own number, and a face that runs along such a hole for more than one edge
 // joins the hole's number.
-unsigned int assignDetachGroups(Mesh const& mesh, std::vector<unsigned int> const& users,
+unsigned int assignDetachGroups(Mesh const& mesh, unsigned int const* users, std::size_t count,
                                 std::vector<unsigned int> const& encircling, unsigned int vertex,
                                 std::vector<unsigned int>& group) {
-    group.assign(users.size(), 0);
+    group.assign(count, 0);
     unsigned int groups = 0;
     bool holeKeepsVertex = false;
-    for (std::size_t k = 0; k < users.size(); ++k) {
+    for (std::size_t k = 0; k < count; ++k) {
         unsigned int const owner = encircling[users[k]];
         if (owner == NO_FACE) continue;
-        bool const ownerHere = std::find(users.begin(), users.end(), owner) != users.end();
+        bool const ownerHere = std::find(users, users + count, owner) != users + count;
         if (!ownerHere && !holeKeepsVertex)
             holeKeepsVertex = true;
         else
             group[k] = ++groups;
     }
     if (groups == 0) return 0;
-    for (std::size_t k = 0; k < users.size(); ++k) {
+    for (std::size_t k = 0; k < count; ++k) {
         unsigned int const face = users[k];
         if (encircling[face] != NO_FACE) continue;
-        for (std::size_t m = 0; m < users.size(); ++m) {
+        for (std::size_t m = 0; m < count; ++m) {
             unsigned int const hole = users[m];
             if (m == k || group[m] == 0 || encircling[hole] == NO_FACE || encircling[hole] == face)
                 continue;
@@ -482,26 +481,51 @@ unsigned int assignDetachGroups(Mesh const& mesh, std::vector<unsigned int> cons
     }
     return groups;
 }
+
+// The faces using each vertex, in face order (a face using a vertex twice appears twice), in one
+// array: a list per vertex would cost an allocation for each of hundreds of thousands.
+struct VertexUsers {
+    std::vector<unsigned int> start;  // per vertex, into faces; one more at the end
+    std::vector<unsigned int> faces;
+
+    VertexUsers(std::vector<Mesh::Polygon> const& polygons, std::size_t vertexCount)
+        : start(vertexCount + 1, 0) {
+        for (Mesh::Polygon const& polygon : polygons)
+            for (unsigned int const v : polygon.vertexIndices) ++start[v + 1];
+        for (std::size_t v = 0; v < vertexCount; ++v) start[v + 1] += start[v];
+        faces.resize(start[vertexCount]);
+        std::vector<unsigned int> next(start.begin(), start.end() - 1);
+        for (std::size_t f = 0; f < polygons.size(); ++f)
+            for (unsigned int const v : polygons[f].vertexIndices)
+                faces[next[v]++] = static_cast<unsigned int>(f);
+    }
+};
 }  // namespace
 
 void Mesh::detachSharedHoleVertices(boost::dynamic_bitset<>* vertexFlags) {
     if (mHoles.empty()) return;
-    std::vector<std::vector<unsigned int>> users;
-    MeshUtils::calculateVertex2Faces(*this, users, nullptr, nullptr);
+    std::size_t const vertexCount = mVertices.size();
+    VertexUsers const users(mFaces, vertexCount);
+    // Each hole's encircling face; a later group overwrites an earlier one.
     std::vector<unsigned int> encircling(mFaces.size(), NO_FACE);
-    for (auto const& [hole, face] : HoleRelation(mHoles).mHoleToFace)
-        if (hole < encircling.size()) encircling[hole] = face;
+    for (std::size_t i = 0; i < mHoles.size();) {
+        unsigned int const face = mHoles[i++];
+        for (; i < mHoles.size() && mHoles[i] != HOLES_END; ++i)
+            if (mHoles[i] < encircling.size()) encircling[mHoles[i]] = face;
+        ++i;  // past HOLES_END
+    }
 
     std::vector<unsigned int> group;
-    std::size_t const vertexCount = mVertices.size();
     for (std::size_t v = 0; v < vertexCount; ++v) {
-        std::vector<unsigned int> const& faces = users[v];
-        if (faces.size() < 2) continue;
+        unsigned int const* const faces = users.faces.data() + users.start[v];
+        std::size_t const count = users.start[v + 1] - users.start[v];
+        if (count < 2) continue;
         auto const vertex = static_cast<unsigned int>(v);
-        unsigned int const groups = assignDetachGroups(*this, faces, encircling, vertex, group);
+        unsigned int const groups =
+            assignDetachGroups(*this, faces, count, encircling, vertex, group);
         for (unsigned int g = 1; g <= groups; ++g) {
             unsigned int copy = NO_FACE;
-            for (std::size_t k = 0; k < faces.size(); ++k) {
+            for (std::size_t k = 0; k < count; ++k) {
                 if (group[k] != g) continue;
                 Polygon& face = mFaces[faces[k]];
                 auto const at =

@@ -13,6 +13,11 @@ namespace util {
 // and kernels without the feature are left alone, and nothing fails.
 void adviseHugePages(void const* data, std::size_t bytes);
 
+// Gives the whole pages inside a large unused range back to the system without moving anything
+// around it; the range reads as zeros afterwards. Returns false, doing nothing, for ranges below
+// a few megabytes, which are not worth a system call.
+bool releaseUnusedPages(void* data, std::size_t bytes);
+
 // Reserves room for count values, advising huge pages for fresh room before its first write.
 // The values a vector holds move into the new room; room it already has is kept.
 template <typename T>

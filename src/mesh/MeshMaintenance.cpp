@@ -11,11 +11,15 @@ namespace {
 constexpr unsigned int REMOVED = 0xFFFFFFFFu;
 constexpr std::size_t SHRINK_AFTER_REMOVED_FACES = 16;
 
-// Like shrink_to_fit, but into a buffer advised for huge pages: a large face list would
-// otherwise be faulted in page by page. Declined while the slack is below three quarters of the
-// capacity: the copy would briefly hold a second face array of almost the same size.
+// Like shrink_to_fit, declined while the slack is below three quarters of the capacity. A large
+// list keeps its address range and gives the pages of its slack back to the system: moving the
+// faces into a fresh buffer would fault in every page of it, which on a virtual machine costs more
+// than most passes (70 ms for a list of 126k faces). A small list moves into a buffer advised for
+// huge pages.
 void releaseUnusedCapacity(std::vector<Mesh::Polygon>& faces) {
-    if (faces.capacity() - faces.size() < faces.capacity() / 4 * 3) return;
+    std::size_t const slack = faces.capacity() - faces.size();
+    if (slack < faces.capacity() / 4 * 3) return;
+    if (releaseUnusedPages(faces.data() + faces.size(), slack * sizeof(Mesh::Polygon))) return;
     std::vector<Mesh::Polygon> compact;
     reserveAdvised(compact, faces.size());
     std::move(faces.begin(), faces.end(), std::back_inserter(compact));

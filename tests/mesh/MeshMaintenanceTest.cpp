@@ -81,6 +81,25 @@ TEST_F(MeshRemoveEmptyFacesTest, StartsShiftAndARangeThatLosesEveryFaceGoes) {
     EXPECT_EQ(mesh->mFaceMaterials.size(), 2u);
 }
 
+// Large enough that the emptied slack (over 8 MB) is given back page by page instead of moved.
+TEST(MeshRemoveEmptyFacesLargeTest, SurvivorsStayIntactAndTheListGrowsAgain) {
+    std::vector<V3> vertices{V3(0, 0, 0), V3(1, 0, 0), V3(0, 1, 0)};
+    Mesh mesh = test::makeMesh(vertices, std::vector<Corners>(40000, Corners{0, 1, 2}));
+    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
+        mesh.mFaces[f].uvIndices[3] = {static_cast<unsigned int>(f), 0, 0};
+        if (f % 10 != 0) mesh.mFaces[f].clearIndices();
+    }
+    mesh.removeEmptyFaces(nullptr);
+    ASSERT_EQ(mesh.mFaces.size(), 4000u);
+    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
+        ASSERT_EQ(mesh.mFaces[f].vertexIndices, (Corners{0, 1, 2}));
+        ASSERT_EQ(mesh.mFaces[f].uvIndices[3][0], 10 * f);
+    }
+    mesh.mFaces.resize(30000, mesh.mFaces[0]);  // into the room given back
+    EXPECT_EQ(mesh.mFaces.back().uvIndices[3], (Corners{0, 0, 0}));
+    EXPECT_TRUE(mesh.mFaces.back().normalIndices.empty());
+}
+
 TEST(MeshPolygonTest, InvertInFaceEdgeModeKeepsEachEdgeItsNumber) {
     Mesh::Polygon face({0, 1, 2, 3});
     face.normalIndices = {10, 11, 12, 13};  // edge k runs from corner k to corner k+1

@@ -143,9 +143,18 @@ bool canMergeAndCalcAngle(std::vector<Mesh::Polygon> const& faces, MergedMap con
     return angle < tolerance;
 }
 
+struct Candidate {
+    float angle;
+    unsigned int edge;
+};
+
 // What the sweeps of one pass reuse, so that each sweep does not allocate it again.
 struct SweepScratch {
     detail::FlatEdgeTable edges;
+    // A sweep that changed no face leaves the mesh as it found it: the next sweep, the first
+    // strict one, then takes over its edge table and candidates instead of finding them again.
+    bool unchanged = false;
+    std::vector<Candidate> candidates;
     std::vector<unsigned int> seen;  // per vertex: the stamp of the last corner list checked
     unsigned int stamp = 0;
 
@@ -161,11 +170,6 @@ struct SweepScratch {
         }
         return false;
     }
-};
-
-struct Candidate {
-    float angle;
-    unsigned int edge;
 };
 
 // One sweep over the edges of the mesh as it stands. Faces emptied by a merge stay in place, so
@@ -184,20 +188,23 @@ public:
           mEdges(scratch.edges),
           mMerged(mesh.mFaces.size()),
           mTouched(mesh.mFaces.size()) {
-        scratch.edges.build(mesh.mFaces, mesh.mVertices.size(), selection, true);
+        if (!scratch.unchanged)
+            scratch.edges.build(mesh.mFaces, mesh.mVertices.size(), selection, true);
     }
 
     // Returns the number of edges removed.
     unsigned long run() {
         std::vector<detail::FlatEdgeTable::Edge> const& edges = mEdges.edges();
-        for (Candidate const& candidate : orderedCandidates()) tryEdge(edges[candidate.edge]);
+        if (!mScratch.unchanged) orderCandidates(mScratch.candidates);
+        for (Candidate const& candidate : mScratch.candidates) tryEdge(edges[candidate.edge]);
         if (mRemoved > 0) rebuildHoles();
+        mScratch.unchanged = !mChanged;
         return mRemoved;
     }
 
 private:
-    std::vector<Candidate> orderedCandidates() const {
-        std::vector<Candidate> candidates;
+    void orderCandidates(std::vector<Candidate>& candidates) const {
+        candidates.clear();
         std::vector<detail::FlatEdgeTable::Edge> const& edges = mEdges.edges();
         MergedMap const none;
         for (std::size_t e = 0; e < edges.size(); ++e) {
@@ -223,7 +230,6 @@ private:
                       [](Candidate const& x, Candidate const& y) { return x.edge < y.edge; });
             i = j;
         }
-        return candidates;
     }
 
     bool sameUVsAt(unsigned int a, unsigned int b, unsigned int vertex) const {
@@ -289,6 +295,7 @@ private:
         for (Mesh::Polygon const& loop : loops)
             edgeEnds -= static_cast<long>(loop.vertexIndices.size());
         if (edgeEnds > 0) mRemoved += static_cast<unsigned long>(edgeEnds / 2);
+        mChanged = true;
         if (result == MeshCleanupUtils::MERGE_CANCELLED)
             mFaces[a].clearIndices();
         else
@@ -412,6 +419,7 @@ private:
     std::vector<bool> mTouched;
     LoopMap mLoops;
     unsigned long mRemoved = 0;
+    bool mChanged = false;
 };
 }  // namespace
 

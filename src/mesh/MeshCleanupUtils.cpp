@@ -330,7 +330,7 @@ void MeshCleanupUtils::findCommonInvertedSequence(std::vector<unsigned int> cons
 
 MeshCleanupUtils::MergeResult MeshCleanupUtils::mergedFace(
     std::vector<Vector3<float>> const& vertices, Mesh::Polygon const& a, Mesh::Polygon const& b,
-    unsigned long sharedVertex, Mesh::Polygon& merged) {
+    unsigned long sharedVertex, Mesh::Polygon& merged, bool withNormal) {
     unsigned long startA = 0, startB = 0, length = 0;
     findCommonInvertedSequence(a.vertexIndices, b.vertexIndices, startA, startB, length,
                                sharedVertex);
@@ -345,7 +345,7 @@ MeshCleanupUtils::MergeResult MeshCleanupUtils::mergedFace(
     for (std::size_t k = 1; k + length <= nb; ++k) lists.append(merged, b, (startB + k) % nb);
     for (std::size_t k = 0; k + length <= na + 1; ++k)
         lists.append(merged, a, (startA + length - 1 + k) % na);
-    MeshUtils::calcPolyNormal(vertices, &merged.vertexIndices, merged.faceNormal);
+    if (withNormal) MeshUtils::calcPolyNormal(vertices, &merged.vertexIndices, merged.faceNormal);
     return MERGE_DONE;
 }
 

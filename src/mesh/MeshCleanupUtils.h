@@ -54,9 +54,12 @@ public:
     enum MergeResult { MERGE_NONE, MERGE_CANCELLED, MERGE_DONE };
     // The merge above without touching a and b: MERGE_DONE leaves the merged face in merged, for
     // callers that may still reject it and would otherwise have to copy both faces first.
+    // Without withNormal its faceNormal is left zero, for a caller that may reject the face on
+    // its corners alone and computes the normal only if it does not.
     static MergeResult mergedFace(std::vector<Vector3<float>> const& vertices,
                                   Mesh::Polygon const& a, Mesh::Polygon const& b,
-                                  unsigned long sharedVertex, Mesh::Polygon& merged);
+                                  unsigned long sharedVertex, Mesh::Polygon& merged,
+                                  bool withNormal = true);
     // Texture coordinates closer than this count as equal.
     static constexpr float UV_TOLERANCE = 0.001f;
     // Corner cornerA of face a and corner cornerB of face b have equal materials and, in every

@@ -272,8 +272,8 @@ private:
     void merge(unsigned int a, unsigned int b, unsigned int vertex) {
         if (mRelation.isHole(b) && !mRelation.isHole(a)) std::swap(a, b);  // the hole receives
         Mesh::Polygon merged;
-        MeshCleanupUtils::MergeResult const result =
-            MeshCleanupUtils::mergedFace(mMesh.mVertices, mFaces[a], mFaces[b], vertex, merged);
+        MeshCleanupUtils::MergeResult const result = MeshCleanupUtils::mergedFace(
+            mMesh.mVertices, mFaces[a], mFaces[b], vertex, merged, false);
         if (result == MeshCleanupUtils::MERGE_NONE) {
             if (!mFaces[b].vertexIndices.empty()) return;
             // b lost its corners earlier in this sweep: a stays as it is, yet both count as merged.
@@ -281,11 +281,17 @@ private:
         }
         bool const cancelled =
             result == MeshCleanupUtils::MERGE_CANCELLED || merged.vertexIndices.empty();
-        if (!cancelled && mFaces[a].faceNormal.dot(merged.faceNormal) < 0.0f) return;
         std::vector<Mesh::Polygon> loops;
-        if (!cancelled && mScratch.hasRepeatedVertex(merged.vertexIndices)) {
+        if (!cancelled) {
             // A boundary touching itself waits for the strict sweeps, which split it into loops.
-            if (!mStrict ||
+            // A normal sweep refuses it whichever way it faces, so before paying for its normal.
+            bool const touchesItself = mScratch.hasRepeatedVertex(merged.vertexIndices);
+            if (touchesItself && !mStrict) return;
+            if (result == MeshCleanupUtils::MERGE_DONE)
+                MeshUtils::calcPolyNormal(mMesh.mVertices, &merged.vertexIndices,
+                                          merged.faceNormal);
+            if (mFaces[a].faceNormal.dot(merged.faceNormal) < 0.0f) return;
+            if (touchesItself &&
                 !MeshCleanupUtils::extractAndRemoveLoops(mMesh.mVertices, merged, loops, false))
                 return;
         }

@@ -31,17 +31,32 @@ FlatEdgeTable::FlatEdgeTable(std::vector<Mesh::Polygon> const& faces, std::size_
 
 void FlatEdgeTable::build(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
                           boost::dynamic_bitset<> const* vertexFilter, bool requireBoth) {
-    // The later passes read only the faces with corners: after a merging sweep most faces are
-    // empty, and reading each one costs a cache miss.
-    std::vector<unsigned int>& used = mUsedFaces;
-    used.clear();
+    mUsedFaces.clear();
+    mBuiltFaceCount = 0;
+    rebuildAfterEmptying(faces, vertexCount, vertexFilter, requireBoth);
+}
+
+void FlatEdgeTable::rebuildAfterEmptying(std::vector<Mesh::Polygon> const& faces,
+                                         std::size_t vertexCount,
+                                         boost::dynamic_bitset<> const* vertexFilter,
+                                         bool requireBoth) {
+    std::size_t kept = 0;
+    for (unsigned int const f : mUsedFaces)
+        if (!faces[f].vertexIndices.empty()) mUsedFaces[kept++] = f;
+    mUsedFaces.resize(kept);
+    for (std::size_t f = mBuiltFaceCount; f < faces.size(); ++f)
+        if (!faces[f].vertexIndices.empty()) mUsedFaces.push_back(static_cast<unsigned int>(f));
+    mBuiltFaceCount = faces.size();
+    buildFromUsed(faces, vertexCount, vertexFilter, requireBoth);
+}
+
+// The later passes read only the faces with corners: after a merging sweep most faces are empty,
+// and reading each one costs a cache miss.
+void FlatEdgeTable::buildFromUsed(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
+                                  boost::dynamic_bitset<> const* vertexFilter, bool requireBoth) {
+    std::vector<unsigned int> const& used = mUsedFaces;
     std::size_t corners = 0;
-    for (std::size_t f = 0; f < faces.size(); ++f) {
-        std::size_t const n = faces[f].vertexIndices.size();
-        if (n == 0) continue;
-        used.push_back(static_cast<unsigned int>(f));
-        corners += n;
-    }
+    for (unsigned int const f : used) corners += faces[f].vertexIndices.size();
     mFirstEdgeOf.assign(vertexCount, NONE);
     mSlots.assign(16, Slot{EMPTY_KEY, 0});
     mSlotsUsed = 0;

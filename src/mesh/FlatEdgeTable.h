@@ -30,12 +30,20 @@ public:
     // sweep then neither allocates nor faults in fresh pages again.
     void build(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
                boost::dynamic_bitset<> const* vertexFilter, bool requireBoth);
+    // As build, for faces of which none that was empty at the last build has corners again, and
+    // new ones only at the end: reads only the faces used then and the new ones, where build
+    // reads every face of a list that sweeps have mostly emptied.
+    void rebuildAfterEmptying(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
+                              boost::dynamic_bitset<> const* vertexFilter, bool requireBoth);
 
     std::vector<Edge> const& edges() const { return mEdges; }
     // The faces using an edge, in face order; a face using it twice appears twice.
     unsigned int const* facesOf(Edge const& edge) const { return mFaces.data() + edge.firstFace; }
 
 private:
+    // The table of the faces in mUsedFaces.
+    void buildFromUsed(std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount,
+                       boost::dynamic_bitset<> const* vertexFilter, bool requireBoth);
     unsigned int findOrAdd(unsigned int a, unsigned int b);
     void insertSlot(unsigned int edge);
 
@@ -51,7 +59,8 @@ private:
     };
     std::vector<Slot> mSlots;
     std::size_t mSlotsUsed = 0;
-    std::vector<unsigned int> mUsedFaces;     // scratch of build: the faces with corners
+    std::vector<unsigned int> mUsedFaces;     // the faces with corners at the last build
+    std::size_t mBuiltFaceCount = 0;          // the size of the face list then
     std::vector<unsigned int> mEdgeOfCorner;  // scratch of build
 };
 

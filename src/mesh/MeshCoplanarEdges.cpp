@@ -188,8 +188,9 @@ public:
           mEdges(scratch.edges),
           mMerged(mesh.mFaces.size()),
           mTouched(mesh.mFaces.size()) {
+        // No face emptied by a sweep gets corners again, and loop faces are appended.
         if (!scratch.unchanged)
-            scratch.edges.build(mesh.mFaces, mesh.mVertices.size(), selection, true);
+            scratch.edges.rebuildAfterEmptying(mesh.mFaces, mesh.mVertices.size(), selection, true);
     }
 
     // Returns the number of edges removed.

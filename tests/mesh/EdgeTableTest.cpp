@@ -45,6 +45,17 @@ void expectSameAdjacency(Mesh const& mesh, unsigned int vertexCount) {
     }
 }
 
+void expectSameTable(detail::FlatEdgeTable const& x, detail::FlatEdgeTable const& y) {
+    ASSERT_EQ(x.edges().size(), y.edges().size());
+    for (std::size_t e = 0; e < x.edges().size(); ++e) {
+        auto const& a = x.edges()[e];
+        auto const& b = y.edges()[e];
+        EXPECT_EQ(Pair(a.lowVertex, a.highVertex), Pair(b.lowVertex, b.highVertex));
+        EXPECT_EQ(std::vector<unsigned int>(x.facesOf(a), x.facesOf(a) + a.faceCount),
+                  std::vector<unsigned int>(y.facesOf(b), y.facesOf(b) + b.faceCount));
+    }
+}
+
 // The flat table lists the edge map's edges in its order, with and without a vertex filter; so
 // does one table rebuilt for every mesh, whose arrays still hold the previous mesh's edges.
 void expectSameEdgeList(Mesh const& mesh, unsigned int vertexCount, std::mt19937& random,
@@ -93,6 +104,21 @@ TEST(EdgeTableTest, BothTablesHoldTheAdjacencyOfTheEdgeMap) {
         SCOPED_TRACE(::testing::Message() << "round " << round);
         expectSameAdjacency(mesh, vertexCount);
         expectSameEdgeList(mesh, vertexCount, random, reused);
+
+        // Faces emptied, others changed and new ones appended: the rebuild that reads only the
+        // faces used before and the new ones gives the table of a full build.
+        auto corner = [&]() { return static_cast<unsigned int>(random() % vertexCount); };
+        Mesh changed = mesh;
+        reused.build(changed.mFaces, vertexCount, nullptr, true);
+        for (Mesh::Polygon& face : changed.mFaces) {
+            if (random() % 3 == 0) face.clearIndices();
+            if (random() % 4 == 0 && !face.vertexIndices.empty())
+                face.vertexIndices.push_back(corner());
+        }
+        for (unsigned int k = random() % 4; k > 0; --k)
+            changed.mFaces.emplace_back(test::Corners{corner(), corner(), corner()});
+        reused.rebuildAfterEmptying(changed.mFaces, vertexCount, nullptr, true);
+        expectSameTable(reused, detail::FlatEdgeTable(changed.mFaces, vertexCount, nullptr, true));
         if (HasFailure()) break;
     }
 }

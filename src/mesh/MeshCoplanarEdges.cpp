@@ -374,11 +374,12 @@ private:
         }
     }
 
+    // The holes structure anew: each remaining face with its holes in the order they are found
+    // here, each once, the faces in index order.
     void rebuildHoles() {
-        std::map<unsigned int, std::vector<unsigned int>> rebuilt;
-        auto add = [&rebuilt](unsigned int face, unsigned int hole) {
-            std::vector<unsigned int>& list = rebuilt[face];
-            if (std::find(list.begin(), list.end(), hole) == list.end()) list.push_back(hole);
+        std::vector<std::pair<unsigned int, unsigned int>> found;  // (face, hole)
+        auto add = [&found](unsigned int face, unsigned int hole) {
+            found.emplace_back(face, hole);
         };
         for (auto const& [face, holes] : mRelation.mFaceToHoles) {
             unsigned int owner = face;
@@ -404,12 +405,29 @@ private:
                     add(owner, loop);
             }
         }
+        // Grouped by face with a counting sort, which keeps the order within a face; a stamp per
+        // hole drops repeats, where searching each face's list made walls with hundreds of
+        // windows quadratic.
+        std::vector<unsigned int> start(mFaces.size() + 1, 0);
+        for (auto const& entry : found) ++start[entry.first + 1];
+        for (std::size_t f = 0; f < mFaces.size(); ++f) start[f + 1] += start[f];
+        std::vector<unsigned int> holes(found.size());
+        {
+            std::vector<unsigned int> next(start.begin(), start.end() - 1);
+            for (auto const& [face, hole] : found) holes[next[face]++] = hole;
+        }
+        std::vector<unsigned int> addedTo(mFaces.size(), NO_FACE);
         std::vector<unsigned int>& out = mMesh.mHoles;
         out.clear();
-        for (auto const& [face, holes] : rebuilt) {
-            if (holes.empty()) continue;
+        for (std::size_t f = 0; f < mFaces.size(); ++f) {
+            if (start[f] == start[f + 1]) continue;
+            auto const face = static_cast<unsigned int>(f);
             out.push_back(face);
-            out.insert(out.end(), holes.begin(), holes.end());
+            for (unsigned int k = start[f]; k < start[f + 1]; ++k) {
+                if (addedTo[holes[k]] == face) continue;
+                addedTo[holes[k]] = face;
+                out.push_back(holes[k]);
+            }
             out.push_back(Mesh::HOLES_END);
         }
     }

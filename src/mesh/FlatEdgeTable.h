@@ -60,6 +60,7 @@ private:
     std::vector<Slot> mSlots;
     std::size_t mSlotsUsed = 0;
     std::vector<unsigned int> mUsedFaces;     // the faces with corners at the last build
+    std::vector<unsigned int> mUsedCorners;   // and how many each had
     std::size_t mBuiltFaceCount = 0;          // the size of the face list then
     std::vector<unsigned int> mEdgeOfCorner;  // scratch of build
 };

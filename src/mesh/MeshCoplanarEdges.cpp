@@ -208,7 +208,15 @@ private:
         candidates.clear();
         std::vector<detail::FlatEdgeTable::Edge> const& edges = mEdges.edges();
         MergedMap const none;
+        // The faces' normals are what the loop waits for; those of the edges ahead are fetched
+        // early.
+        constexpr std::size_t AHEAD = 8;
         for (std::size_t e = 0; e < edges.size(); ++e) {
+            if (e + AHEAD < edges.size() && edges[e + AHEAD].faceCount >= 2) {
+                unsigned int const* const users = mEdges.facesOf(edges[e + AHEAD]);
+                __builtin_prefetch(&mFaces[users[0]].faceNormal);
+                __builtin_prefetch(&mFaces[users[1]].faceNormal);
+            }
             unsigned int a = 0, b = 0;
             float angle = 0.0f;
             if (!getAdjacentFaces(mFaces, usersOf(edges[e]), mRelation, none, a, b) ||

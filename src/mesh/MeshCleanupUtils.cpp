@@ -328,9 +328,10 @@ void MeshCleanupUtils::findCommonInvertedSequence(std::vector<unsigned int> cons
     length = run;
 }
 
-MeshCleanupUtils::MergeResult MeshCleanupUtils::mergedFace(
-    std::vector<Vector3<float>> const& vertices, Mesh::Polygon const& a, Mesh::Polygon const& b,
-    unsigned long sharedVertex, Mesh::Polygon& merged, bool withNormal) {
+MeshCleanupUtils::MergeResult MeshCleanupUtils::mergedFace(Mesh::Polygon const& a,
+                                                           Mesh::Polygon const& b,
+                                                           unsigned long sharedVertex,
+                                                           Mesh::Polygon& merged) {
     unsigned long startA = 0, startB = 0, length = 0;
     findCommonInvertedSequence(a.vertexIndices, b.vertexIndices, startA, startB, length,
                                sharedVertex);
@@ -345,7 +346,6 @@ MeshCleanupUtils::MergeResult MeshCleanupUtils::mergedFace(
     for (std::size_t k = 1; k + length <= nb; ++k) lists.append(merged, b, (startB + k) % nb);
     for (std::size_t k = 0; k + length <= na + 1; ++k)
         lists.append(merged, a, (startA + length - 1 + k) % na);
-    if (withNormal) MeshUtils::calcPolyNormal(vertices, &merged.vertexIndices, merged.faceNormal);
     return MERGE_DONE;
 }
 
@@ -353,12 +353,14 @@ void MeshCleanupUtils::mergeFacesWithSharedEdge(std::vector<Vector3<float>> cons
                                                 Mesh::Polygon& a, Mesh::Polygon& b,
                                                 unsigned long sharedVertex) {
     Mesh::Polygon merged;
-    MergeResult const result = mergedFace(vertices, a, b, sharedVertex, merged);
+    MergeResult const result = mergedFace(a, b, sharedVertex, merged);
     if (result == MERGE_NONE) return;
-    if (result == MERGE_CANCELLED)
+    if (result == MERGE_CANCELLED) {
         a.clearIndices();
-    else
+    } else {
+        MeshUtils::calcPolyNormal(vertices, &merged.vertexIndices, merged.faceNormal);
         a = std::move(merged);
+    }
     b.clearIndices();
 }
 

@@ -52,14 +52,11 @@ public:
                                          Mesh::Polygon& a, Mesh::Polygon& b,
                                          unsigned long sharedVertex);
     enum MergeResult { MERGE_NONE, MERGE_CANCELLED, MERGE_DONE };
-    // The merge above without touching a and b: MERGE_DONE leaves the merged face in merged, for
-    // callers that may still reject it and would otherwise have to copy both faces first.
-    // Without withNormal its faceNormal is left zero, for a caller that may reject the face on
-    // its corners alone and computes the normal only if it does not.
-    static MergeResult mergedFace(std::vector<Vector3<float>> const& vertices,
-                                  Mesh::Polygon const& a, Mesh::Polygon const& b,
-                                  unsigned long sharedVertex, Mesh::Polygon& merged,
-                                  bool withNormal = true);
+    // The merge above without touching a and b: MERGE_DONE leaves the merged corners in merged,
+    // with faceNormal zero, for callers that may still reject it on its corners and would
+    // otherwise have to copy both faces and compute a normal first.
+    static MergeResult mergedFace(Mesh::Polygon const& a, Mesh::Polygon const& b,
+                                  unsigned long sharedVertex, Mesh::Polygon& merged);
     // Texture coordinates closer than this count as equal.
     static constexpr float UV_TOLERANCE = 0.001f;
     // Corner cornerA of face a and corner cornerB of face b have equal materials and, in every

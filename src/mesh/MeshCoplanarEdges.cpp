@@ -37,22 +37,67 @@ private:
     std::vector<unsigned int> mTarget;
 };
 
+// Calls visit(face, hole) for every entry of a holes structure, in order.
+template <typename Visit>
+void forEachHole(std::vector<unsigned int> const& holes, Visit visit) {
+    for (std::size_t i = 0; i < holes.size();) {
+        unsigned int const face = holes[i++];
+        for (; i < holes.size() && holes[i] != Mesh::HOLES_END; ++i) visit(face, holes[i]);
+        ++i;  // past HOLES_END
+    }
+}
+
+// Per face, the face it is a hole of, or NO_FACE; a later group overwrites an earlier one.
+std::vector<unsigned int> encirclingFaces(std::vector<unsigned int> const& holes,
+                                          std::size_t faceCount) {
+    std::vector<unsigned int> encircling(faceCount, NO_FACE);
+    forEachHole(holes, [&encircling](unsigned int face, unsigned int hole) {
+        if (hole < encircling.size()) encircling[hole] = face;  // no face has that index
+    });
+    return encircling;
+}
+
+// A run of indices in a flat array: the faces using an edge or a vertex, the holes of a face.
+struct IndexRun {
+    unsigned int const* first;
+    std::size_t count;
+    std::size_t size() const { return count; }
+    unsigned int operator[](std::size_t i) const { return first[i]; }
+    unsigned int const* begin() const { return first; }
+    unsigned int const* end() const { return first + count; }
+};
+
+// Values grouped by a key below keyCount with a counting sort, each group in the order the
+// pairs come in: a list per key would cost an allocation for each of hundreds of thousands.
+class Groups {
+public:
+    // forEachPair(emit) calls emit(key, value) for every pair, the same pairs both times it runs.
+    template <typename ForEachPair>
+    Groups(std::size_t keyCount, ForEachPair forEachPair) : mStart(keyCount + 1, 0) {
+        forEachPair([this](unsigned int key, unsigned int) { ++mStart[key + 1]; });
+        for (std::size_t k = 0; k < keyCount; ++k) mStart[k + 1] += mStart[k];
+        mValues.resize(mStart[keyCount]);
+        std::vector<unsigned int> next(mStart.begin(), mStart.end() - 1);
+        forEachPair([&](unsigned int key, unsigned int value) { mValues[next[key]++] = value; });
+    }
+    IndexRun of(std::size_t key) const {
+        return {mValues.data() + mStart[key], mStart[key + 1] - mStart[key]};
+    }
+
+private:
+    std::vector<unsigned int> mStart;  // per key, into mValues; one more at the end
+    std::vector<unsigned int> mValues;
+};
+
 // The holes structure as a sweep reads it: each hole's encircling face in a flat array, and
 // each face's holes in face order. A later group overwrites an earlier one's encircling face.
 class SweepHoles {
 public:
     SweepHoles(std::vector<unsigned int> const& holes, std::size_t faceCount)
-        : mEncircling(faceCount, NO_FACE) {
-        std::size_t i = 0;
-        while (i < holes.size()) {
-            unsigned int const face = holes[i++];
-            for (; i < holes.size() && holes[i] != Mesh::HOLES_END; ++i) {
-                unsigned int const hole = holes[i];
-                mFaceToHoles[face].push_back(hole);
-                if (hole < mEncircling.size()) mEncircling[hole] = face;  // no face has that index
-            }
-            ++i;  // past HOLES_END
-        }
+        : mEncircling(encirclingFaces(holes, faceCount)) {
+        forEachHole(holes, [this](unsigned int face, unsigned int hole) {
+            mFaceToHoles[face].push_back(hole);
+        });
     }
 
     bool isHole(unsigned int face) const {
@@ -87,19 +132,9 @@ unsigned int resolvedEncircling(std::vector<Mesh::Polygon> const& faces, SweepHo
     return face;
 }
 
-// The faces using one edge, in face order.
-struct EdgeUsers {
-    unsigned int const* first;
-    std::size_t count;
-    std::size_t size() const { return count; }
-    unsigned int operator[](std::size_t i) const { return first[i]; }
-    unsigned int const* begin() const { return first; }
-    unsigned int const* end() const { return first + count; }
-};
-
 // The pair of faces an edge would merge. Holes merge only with holes of the same face; on an
 // edge used by more than two faces only such a pair of holes counts.
-bool getAdjacentFaces(std::vector<Mesh::Polygon> const& faces, EdgeUsers const& users,
+bool getAdjacentFaces(std::vector<Mesh::Polygon> const& faces, IndexRun const& users,
                       SweepHoles const& holes, MergedMap const& merged, unsigned int& a,
                       unsigned int& b) {
     if (users.size() < 2) return false;
@@ -257,7 +292,7 @@ private:
         mTouched[face] = true;
     }
 
-    EdgeUsers usersOf(detail::FlatEdgeTable::Edge const& edge) const {
+    IndexRun usersOf(detail::FlatEdgeTable::Edge const& edge) const {
         return {mEdges.facesOf(edge), edge.faceCount};
     }
 
@@ -281,8 +316,8 @@ private:
     void merge(unsigned int a, unsigned int b, unsigned int vertex) {
         if (mRelation.isHole(b) && !mRelation.isHole(a)) std::swap(a, b);  // the hole receives
         Mesh::Polygon merged;
-        MeshCleanupUtils::MergeResult const result = MeshCleanupUtils::mergedFace(
-            mMesh.mVertices, mFaces[a], mFaces[b], vertex, merged, false);
+        MeshCleanupUtils::MergeResult const result =
+            MeshCleanupUtils::mergedFace(mFaces[a], mFaces[b], vertex, merged);
         if (result == MeshCleanupUtils::MERGE_NONE) {
             if (!mFaces[b].vertexIndices.empty()) return;
             // b lost its corners earlier in this sweep: a stays as it is, yet both count as merged.
@@ -413,28 +448,23 @@ private:
                     add(owner, loop);
             }
         }
-        // Grouped by face with a counting sort, which keeps the order within a face; a stamp per
-        // hole drops repeats, where searching each face's list made walls with hundreds of
-        // windows quadratic.
-        std::vector<unsigned int> start(mFaces.size() + 1, 0);
-        for (auto const& entry : found) ++start[entry.first + 1];
-        for (std::size_t f = 0; f < mFaces.size(); ++f) start[f + 1] += start[f];
-        std::vector<unsigned int> holes(found.size());
-        {
-            std::vector<unsigned int> next(start.begin(), start.end() - 1);
-            for (auto const& [face, hole] : found) holes[next[face]++] = hole;
-        }
+        // Grouped by face, which keeps the order within a face; a stamp per hole drops repeats,
+        // where searching each face's list made walls with hundreds of windows quadratic.
+        Groups const holesOf(mFaces.size(), [&found](auto emit) {
+            for (auto const& [face, hole] : found) emit(face, hole);
+        });
         std::vector<unsigned int> addedTo(mFaces.size(), NO_FACE);
         std::vector<unsigned int>& out = mMesh.mHoles;
         out.clear();
         for (std::size_t f = 0; f < mFaces.size(); ++f) {
-            if (start[f] == start[f + 1]) continue;
+            IndexRun const holes = holesOf.of(f);
+            if (holes.size() == 0) continue;
             auto const face = static_cast<unsigned int>(f);
             out.push_back(face);
-            for (unsigned int k = start[f]; k < start[f + 1]; ++k) {
-                if (addedTo[holes[k]] == face) continue;
-                addedTo[holes[k]] = face;
-                out.push_back(holes[k]);
+            for (unsigned int const hole : holes) {
+                if (addedTo[hole] == face) continue;
+                addedTo[hole] = face;
+                out.push_back(hole);
             }
             out.push_back(Mesh::HOLES_END);
         }
@@ -487,16 +517,17 @@ namespace {
 // Group numbers for the faces using one vertex: 0 keeps the vertex; each hole that must let go
 // of it gets its own number, and a face that runs along such a hole for more than one edge
 // joins the hole's number.
-unsigned int assignDetachGroups(Mesh const& mesh, unsigned int const* users, std::size_t count,
+unsigned int assignDetachGroups(Mesh const& mesh, IndexRun const& users,
                                 std::vector<unsigned int> const& encircling, unsigned int vertex,
                                 std::vector<unsigned int>& group) {
+    std::size_t const count = users.size();
     group.assign(count, 0);
     unsigned int groups = 0;
     bool holeKeepsVertex = false;
     for (std::size_t k = 0; k < count; ++k) {
         unsigned int const owner = encircling[users[k]];
         if (owner == NO_FACE) continue;
-        bool const ownerHere = std::find(users, users + count, owner) != users + count;
+        bool const ownerHere = std::find(users.begin(), users.end(), owner) != users.end();
         if (!ownerHere && !holeKeepsVertex)
             holeKeepsVertex = true;
         else
@@ -522,48 +553,26 @@ unsigned int assignDetachGroups(Mesh const& mesh, unsigned int const* users, std
     }
     return groups;
 }
-
-// The faces using each vertex, in face order (a face using a vertex twice appears twice), in one
-// array: a list per vertex would cost an allocation for each of hundreds of thousands.
-struct VertexUsers {
-    std::vector<unsigned int> start;  // per vertex, into faces; one more at the end
-    std::vector<unsigned int> faces;
-
-    VertexUsers(std::vector<Mesh::Polygon> const& polygons, std::size_t vertexCount)
-        : start(vertexCount + 1, 0) {
-        for (Mesh::Polygon const& polygon : polygons)
-            for (unsigned int const v : polygon.vertexIndices) ++start[v + 1];
-        for (std::size_t v = 0; v < vertexCount; ++v) start[v + 1] += start[v];
-        faces.resize(start[vertexCount]);
-        std::vector<unsigned int> next(start.begin(), start.end() - 1);
-        for (std::size_t f = 0; f < polygons.size(); ++f)
-            for (unsigned int const v : polygons[f].vertexIndices)
-                faces[next[v]++] = static_cast<unsigned int>(f);
-    }
-};
 }  // namespace
 
 void Mesh::detachSharedHoleVertices(boost::dynamic_bitset<>* vertexFlags) {
     if (mHoles.empty()) return;
     std::size_t const vertexCount = mVertices.size();
-    VertexUsers const users(mFaces, vertexCount);
-    // Each hole's encircling face; a later group overwrites an earlier one.
-    std::vector<unsigned int> encircling(mFaces.size(), NO_FACE);
-    for (std::size_t i = 0; i < mHoles.size();) {
-        unsigned int const face = mHoles[i++];
-        for (; i < mHoles.size() && mHoles[i] != HOLES_END; ++i)
-            if (mHoles[i] < encircling.size()) encircling[mHoles[i]] = face;
-        ++i;  // past HOLES_END
-    }
+    // The faces using each vertex, in face order; a face using a vertex twice appears twice.
+    Groups const users(vertexCount, [this](auto emit) {
+        for (std::size_t f = 0; f < mFaces.size(); ++f)
+            for (unsigned int const v : mFaces[f].vertexIndices)
+                emit(v, static_cast<unsigned int>(f));
+    });
+    std::vector<unsigned int> const encircling = encirclingFaces(mHoles, mFaces.size());
 
     std::vector<unsigned int> group;
     for (std::size_t v = 0; v < vertexCount; ++v) {
-        unsigned int const* const faces = users.faces.data() + users.start[v];
-        std::size_t const count = users.start[v + 1] - users.start[v];
+        IndexRun const faces = users.of(v);
+        std::size_t const count = faces.size();
         if (count < 2) continue;
         auto const vertex = static_cast<unsigned int>(v);
-        unsigned int const groups =
-            assignDetachGroups(*this, faces, count, encircling, vertex, group);
+        unsigned int const groups = assignDetachGroups(*this, faces, encircling, vertex, group);
         for (unsigned int g = 1; g <= groups; ++g) {
             unsigned int copy = NO_FACE;
             for (std::size_t k = 0; k < count; ++k) {

@@ -9,7 +9,6 @@
 namespace util {
 
 namespace {
-constexpr std::size_t AREA_STACK_POINTS = 30;
 
 Vector3<float> flattened(Vector3<float> p, int axis) {
     p[axis] = 0.0f;
@@ -113,17 +112,6 @@ double MeshUtils::area(std::vector<Vector3<float>> const& vertices,
                        std::vector<unsigned int> const& indices, Vector3<float> const& normal) {
     std::size_t const n = indices.size();
     if (n == 0) return 0.0;
-    double stackA[AREA_STACK_POINTS + 2];
-    double stackB[AREA_STACK_POINTS + 2];
-    std::vector<double> heapA, heapB;
-    double* a = stackA;
-    double* b = stackB;
-    if (n > AREA_STACK_POINTS) {
-        heapA.resize(n + 2);
-        heapB.resize(n + 2);
-        a = heapA.data();
-        b = heapB.data();
-    }
     float const ax = std::fabs(normal.x), ay = std::fabs(normal.y), az = std::fabs(normal.z);
     int dropped;
     if (ax <= ay)
@@ -132,17 +120,24 @@ double MeshUtils::area(std::vector<Vector3<float>> const& vertices,
         dropped = ax > az ? 0 : 2;
     int const first = dropped == 0 ? 1 : (dropped == 1 ? 2 : 0);   // (y,z), (z,x), (x,y)
     int const second = dropped == 0 ? 2 : (dropped == 1 ? 0 : 1);
-    for (std::size_t i = 0; i < n; ++i) {
-        Vector3<float> const& p = vertices[indices[i]];
-        a[i] = p[first];
-        b[i] = p[second];
-    }
-    for (std::size_t i = n; i < n + 2; ++i) {  // the first two corners again, cyclically
-        a[i] = a[i - n < n ? i - n : 0];
-        b[i] = b[i - n < n ? i - n : 0];
-    }
+    // Shoelace sum from corner 1 round to corner 0, with a rolling window of three corners: this
+    // runs for every face in the zero-area checks.
+    Vector3<float> const* corner = &vertices[indices[0]];
+    double bPrev = (*corner)[second];
+    corner = &vertices[indices[n > 1 ? 1 : 0]];
+    double aCur = (*corner)[first];
+    double bCur = (*corner)[second];
     double sum = 0.0;
-    for (std::size_t i = 1; i <= n; ++i) sum += a[i] * (b[i + 1] - b[i - 1]);
+    std::size_t next = n > 1 ? 1 : 0;
+    for (std::size_t i = 1; i <= n; ++i) {
+        next = next + 1 < n ? next + 1 : 0;
+        Vector3<float> const& p = vertices[indices[next]];
+        double const bNext = p[second];
+        sum += aCur * (bNext - bPrev);
+        bPrev = bCur;
+        aCur = p[first];
+        bCur = bNext;
+    }
     return std::fabs(0.5 * sum / static_cast<double>(normal[dropped]));
 }
 

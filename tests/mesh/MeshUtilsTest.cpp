@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 
 #include "mesh/Polygon2d.h"
 #include "support/MeshBuilders.h"
@@ -37,20 +39,53 @@ TEST(MeshUtilsTest, NewellNormalFollowsTheRightHandRuleAndFallsBackToUp) {
 }
 
 TEST(MeshUtilsTest, AreaOfLargePolygonsMatchesTheCircle) {
-    // 100 points exceed the fixed buffers and take the allocating path; 30 stay on the stack.
-    for (int const n : {30, 100}) {
-        std::vector<V3> circle;
-        std::vector<unsigned int> indices;
-        for (int i = 0; i < n; ++i) {
-            double const a = 2 * M_PI * i / n;
-            circle.emplace_back(static_cast<float>(std::cos(a)), 0.0f, static_cast<float>(std::sin(a)));
-            indices.push_back(static_cast<unsigned int>(i));
-        }
+    int const n = 100;
+    std::vector<V3> circle;
+    std::vector<unsigned int> indices;
+    for (int i = 0; i < n; ++i) {
+        double const a = 2 * M_PI * i / n;
+        circle.emplace_back(static_cast<float>(std::cos(a)), 0.0f, static_cast<float>(std::sin(a)));
+        indices.push_back(static_cast<unsigned int>(i));
+    }
+    V3 normal;
+    ASSERT_TRUE(MeshUtils::calcPolyNormal(circle, &indices, normal));
+    EXPECT_NEAR(normal.y, -1.0f, 1e-6);
+    EXPECT_NEAR(MeshUtils::area(circle, indices, normal), 0.5 * n * std::sin(2 * M_PI / n), 1e-5);
+}
+
+// The shoelace sum over the corners copied into cyclically padded arrays: the plain form the
+// rolling window must reproduce bit for bit.
+double paddedArea(std::vector<V3> const& vertices, std::vector<unsigned int> const& indices,
+                  V3 const& normal) {
+    std::size_t const n = indices.size();
+    int const dropped = std::fabs(normal.x) <= std::fabs(normal.y)
+                            ? (std::fabs(normal.y) > std::fabs(normal.z) ? 1 : 2)
+                            : (std::fabs(normal.x) > std::fabs(normal.z) ? 0 : 2);
+    std::vector<double> a(n + 2), b(n + 2);
+    for (std::size_t i = 0; i < n + 2; ++i) {
+        V3 const& p = vertices[indices[i % n]];
+        a[i] = p[(dropped + 1) % 3];
+        b[i] = p[(dropped + 2) % 3];
+    }
+    double sum = 0.0;
+    for (std::size_t i = 1; i <= n; ++i) sum += a[i] * (b[i + 1] - b[i - 1]);
+    return std::fabs(0.5 * sum / static_cast<double>(normal[dropped]));
+}
+
+TEST(MeshUtilsTest, AreaEqualsThePaddedShoelaceSumBitForBit) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> coordinate(-1000.0f, 1000.0f);
+    std::vector<V3> vertices;
+    for (int i = 0; i < 64; ++i)
+        vertices.emplace_back(coordinate(random), coordinate(random), coordinate(random));
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::vector<unsigned int> indices(1 + trial % 12);
+        for (unsigned int& v : indices) v = static_cast<unsigned int>(random() % vertices.size());
         V3 normal;
-        ASSERT_TRUE(MeshUtils::calcPolyNormal(circle, &indices, normal));
-        EXPECT_NEAR(normal.y, -1.0f, 1e-6);
-        double const expected = 0.5 * n * std::sin(2 * M_PI / n);
-        EXPECT_NEAR(MeshUtils::area(circle, indices, normal), expected, 1e-5) << n;
+        MeshUtils::calcPolyNormal(vertices, &indices, normal);
+        double const expected = paddedArea(vertices, indices, normal);
+        double const actual = MeshUtils::area(vertices, indices, normal);
+        ASSERT_EQ(std::memcmp(&expected, &actual, sizeof(double)), 0) << trial;
     }
 }
 

@@ -33,17 +33,22 @@ unsigned long collapseShortEdges(std::vector<Vector3<float>> const& vertices, Me
                                  float thresholdSquared) {
     std::vector<unsigned int>& c = face.vertexIndices;
     std::size_t const n = c.size();
+    // Positions wrap by a compare instead of a division: this runs for every corner of every face.
+    auto after = [n](std::size_t i) { return i + 1 < n ? i + 1 : 0; };
     std::size_t k = 0;
-    while (k < n && !(squaredDistance(vertices, c[k], c[(k + 1) % n]) >= thresholdSquared)) ++k;
+    while (k < n && !(squaredDistance(vertices, c[k], c[after(k)]) >= thresholdSquared)) ++k;
     if (k == n) {
         face.clearIndices();
         return n;
     }
     if (n <= 1) return 0;
     unsigned long collapsed = 0;
-    unsigned int anchor = c[(k + 1) % n];
-    for (std::size_t j = k + 2; j <= k + n; ++j) {
-        unsigned int& corner = c[j % n];
+    std::size_t j = after(k);
+    unsigned int anchor = c[j];
+    // The n - 1 corners after the anchor, ending at c[k].
+    for (std::size_t step = 1; step < n; ++step) {
+        j = after(j);
+        unsigned int& corner = c[j];
         if (squaredDistance(vertices, anchor, corner) < thresholdSquared) {
             corner = anchor;
             ++collapsed;

@@ -88,15 +88,28 @@ bool MeshUtils::calcPolyNormal(std::vector<Vector3<float>> const& vertices,
         return vertices[list != nullptr ? list[i] : i];
     };
     double nx = 0.0, ny = 0.0, nz = 0.0;
-    Vector3<float> const* prev = &point(n - 1);
-    Vector3<float> const* cur = &point(0);
-    for (std::size_t i = 0; i < n; ++i) {
-        Vector3<float> const* next = &point(i + 1 < n ? i + 1 : 0);
-        nx += static_cast<double>(cur->y) * (static_cast<double>(next->z) - prev->z);
-        ny += static_cast<double>(cur->z) * (static_cast<double>(next->x) - prev->x);
-        nz += static_cast<double>(cur->x) * (static_cast<double>(next->y) - prev->y);
-        prev = cur;
-        cur = next;
+    auto add = [&](Vector3<float> const& prev, Vector3<float> const& cur, Vector3<float> const& next) {
+        nx += static_cast<double>(cur.y) * (static_cast<double>(next.z) - prev.z);
+        ny += static_cast<double>(cur.z) * (static_cast<double>(next.x) - prev.x);
+        nz += static_cast<double>(cur.x) * (static_cast<double>(next.y) - prev.y);
+    };
+    if (n == 3) {
+        // Most faces are triangles: the same three terms in the same order, without the walk.
+        Vector3<float> const& a = point(0);
+        Vector3<float> const& b = point(1);
+        Vector3<float> const& c = point(2);
+        add(c, a, b);
+        add(a, b, c);
+        add(b, c, a);
+    } else {
+        Vector3<float> const* prev = &point(n - 1);
+        Vector3<float> const* cur = &point(0);
+        for (std::size_t i = 0; i < n; ++i) {
+            Vector3<float> const* next = &point(i + 1 < n ? i + 1 : 0);
+            add(*prev, *cur, *next);
+            prev = cur;
+            cur = next;
+        }
     }
     double const length = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (length > static_cast<double>(1e-25f)) {

@@ -72,17 +72,50 @@ double paddedArea(std::vector<V3> const& vertices, std::vector<unsigned int> con
     return std::fabs(0.5 * sum / static_cast<double>(normal[dropped]));
 }
 
-TEST(MeshUtilsTest, AreaEqualsThePaddedShoelaceSumBitForBit) {
+// Newell's sums with modulo arithmetic: the plain form of the normal.
+bool plainNormal(std::vector<V3> const& vertices, std::vector<unsigned int> const& indices,
+                 V3& normal) {
+    std::size_t const n = indices.size();
+    double x = 0.0, y = 0.0, z = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        V3 const& prev = vertices[indices[(i + n - 1) % n]];
+        V3 const& cur = vertices[indices[i]];
+        V3 const& next = vertices[indices[(i + 1) % n]];
+        x += static_cast<double>(cur.y) * (static_cast<double>(next.z) - prev.z);
+        y += static_cast<double>(cur.z) * (static_cast<double>(next.x) - prev.x);
+        z += static_cast<double>(cur.x) * (static_cast<double>(next.y) - prev.y);
+    }
+    double const length = std::sqrt(x * x + y * y + z * z);
+    if (n < 3 || !(length > static_cast<double>(1e-25f))) {
+        normal = V3(0.0f, 1.0f, 0.0f);
+        return false;
+    }
+    normal = V3(static_cast<float>(x / length), static_cast<float>(y / length),
+                static_cast<float>(z / length));
+    return true;
+}
+
+// Coordinates of widely spread magnitudes, so that any change in the order of the sums shows in
+// the rounding; flat polygons included, whose zero components must keep the sign the plain sums
+// give them.
+TEST(MeshUtilsTest, AreaAndNormalEqualThePlainSumsBitForBit) {
     std::mt19937 random(7);
-    std::uniform_real_distribution<float> coordinate(-1000.0f, 1000.0f);
+    std::uniform_real_distribution<float> mantissa(-1.0f, 1.0f);
+    std::uniform_int_distribution<int> exponent(-12, 12);
+    auto coordinate = [&](std::mt19937&) { return std::ldexp(mantissa(random), exponent(random)); };
     std::vector<V3> vertices;
-    for (int i = 0; i < 64; ++i)
-        vertices.emplace_back(coordinate(random), coordinate(random), coordinate(random));
-    for (int trial = 0; trial < 2000; ++trial) {
+    for (int i = 0; i < 64; ++i) {
+        float const z = i < 32 ? coordinate(random) : 0.0f;
+        vertices.emplace_back(coordinate(random), coordinate(random), z);
+    }
+    for (int trial = 0; trial < 4000; ++trial) {
         std::vector<unsigned int> indices(1 + trial % 12);
-        for (unsigned int& v : indices) v = static_cast<unsigned int>(random() % vertices.size());
-        V3 normal;
-        MeshUtils::calcPolyNormal(vertices, &indices, normal);
+        unsigned int const base = trial % 2 == 0 ? 0 : 32;
+        for (unsigned int& v : indices) v = base + static_cast<unsigned int>(random() % 32);
+        V3 expectedNormal, normal;
+        bool const expectedSet = plainNormal(vertices, indices, expectedNormal);
+        ASSERT_EQ(MeshUtils::calcPolyNormal(vertices, &indices, normal), expectedSet) << trial;
+        ASSERT_EQ(std::memcmp(&expectedNormal, &normal, sizeof(V3)), 0) << trial;
         double const expected = paddedArea(vertices, indices, normal);
         double const actual = MeshUtils::area(vertices, indices, normal);
         ASSERT_EQ(std::memcmp(&expected, &actual, sizeof(double)), 0) << trial;

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "cleanup/MeshDataConversion.h"
 
@@ -9,14 +10,21 @@ namespace Cleanup {
 
 namespace {
 // The frame every operation shares: convert, run one pass, convert back. The mesh and the
-// message die with the call, also when the pass throws.
+// message die with the call, also when the pass throws. A pass that returns a flag returns
+// whether it left faces it emptied in place; the record is then written without them and without
+// the vertices only they used, as if the pass had taken them out.
 template <typename Pass>
 MeshData* runPass(MeshData const& data, Pass pass, bool roomToGrow = false) {
     std::string message;
     std::unique_ptr<util::Mesh> mesh = createMeshFromMeshData(data, message, roomToGrow);
     if (!mesh) return nullptr;
-    pass(*mesh);
-    MeshData* result = createMeshDataFromMesh(*mesh, message);
+    bool leftEmptyFaces = false;
+    if constexpr (std::is_void_v<decltype(pass(*mesh))>)
+        pass(*mesh);
+    else
+        leftEmptyFaces = pass(*mesh);
+    MeshData* result = leftEmptyFaces ? createMeshDataDroppingEmptyFaces(*mesh, message)
+                                      : createMeshDataFromMesh(*mesh, message);
     mesh->getCache().clear();
     return result;
 }
@@ -35,14 +43,19 @@ void field(std::wostream& stream, char const* label, T const& value, char const*
 }  // namespace
 
 MeshData* removeEdgesZero(float threshold, MeshData const& data) {
-    // The operation is defined as the pass followed by dropping unused vertices when it changed
-    // something; the pass already ends with that whenever its count is not zero, so a second
-    // sweep (a walk over every corner) could never find a vertex to drop.
-    return runPass(data, [threshold](util::Mesh& mesh) { mesh.removeZeroEdges(threshold); });
+    // Taking the emptied faces out would shift nearly every face of the list; the record is
+    // written without them instead. The unused vertices go with them, and only once: the pass
+    // alone would drop them already, so the second sweep after it could never find one.
+    // Records convert to polygon faces only, whose emptied faces the pass can leave in place.
+    return runPass(data, [threshold](util::Mesh& mesh) {
+        return mesh.removeZeroEdges(threshold, true) != 0;
+    });
 }
 
 MeshData* removeFacesZero(float threshold, MeshData const& data) {
-    return runPass(data, [threshold](util::Mesh& mesh) { mesh.removeZeroFaces(threshold, false); });
+    return runPass(data, [threshold](util::Mesh& mesh) {
+        return mesh.removeZeroFaces(threshold, true) != 0;
+    });
 }
 
 MeshData* mergeVertices(float tolerance, MeshData const& data) {

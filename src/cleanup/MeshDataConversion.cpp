@@ -1,5 +1,6 @@
 #include "cleanup/MeshDataConversion.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/HugePages.h"
@@ -7,6 +8,8 @@
 #include "material/MaterialContainer.h"
 #include "material/Shader.h"
 #include "material/SimpleTexture.h"
+#include "mesh/MeshCleanupUtils.h"
+#include "mesh/RemovedFaces.h"
 
 namespace Cleanup {
 
@@ -100,11 +103,18 @@ void writeTextures(util::Mesh const& mesh, MeshData& data) {
     data.mTextures[0] = textureName(mesh.mDefaultMaterial);
 }
 
-void writeFaces(util::Mesh const& mesh, MeshData& data) {
+// Which faces and vertices of a mesh a record gets, and under which indices.
+struct Layout {
+    std::size_t faceCount = 0;             // faces written
+    bool skipEmptyFaces = false;           // faces without corners are left out
+    std::vector<unsigned int> newVertex;   // index of each vertex in the record; empty: its own
+};
+
+void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
     std::size_t indexCount = 0;
     for (util::Mesh::Polygon const& face : mesh.mFaces) indexCount += face.vertexIndices.size();
-    data.mCounts = newArray<int>(mesh.mFaces.size());
-    data.mCountCount = static_cast<int>(mesh.mFaces.size());
+    data.mCounts = newArray<int>(layout.faceCount);
+    data.mCountCount = static_cast<int>(layout.faceCount);
     data.mIndices = newArray<int>(indexCount);
     data.mIndexCount = static_cast<int>(indexCount);
     bool const withUVs = !mesh.mTexCoords[0].empty();
@@ -112,13 +122,17 @@ void writeFaces(util::Mesh const& mesh, MeshData& data) {
         data.mTCIndices = newArray<int>(indexCount);
         data.mTCIndexCount = static_cast<int>(indexCount);
     }
+    unsigned int const* const newVertex = layout.newVertex.empty() ? nullptr : layout.newVertex.data();
     std::size_t p = 0;
-    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
-        util::Mesh::Polygon const& face = mesh.mFaces[f];
-        data.mCounts[f] = static_cast<int>(face.vertexIndices.size());
+    std::size_t written = 0;
+    for (util::Mesh::Polygon const& face : mesh.mFaces) {
+        std::size_t const n = face.vertexIndices.size();
+        if (n == 0 && layout.skipEmptyFaces) continue;
+        data.mCounts[written++] = static_cast<int>(n);
         std::vector<unsigned int> const& uvs = face.uvIndices[0];
-        for (std::size_t k = 0; k < face.vertexIndices.size(); ++k, ++p) {
-            data.mIndices[p] = static_cast<int>(face.vertexIndices[k]);
+        for (std::size_t k = 0; k < n; ++k, ++p) {
+            unsigned int const v = face.vertexIndices[k];
+            data.mIndices[p] = static_cast<int>(newVertex != nullptr ? newVertex[v] : v);
             // A face without set-0 indices in a mesh that has the set points at coordinate 0.
             if (data.mTCIndices != nullptr)
                 data.mTCIndices[p] = k < uvs.size() ? static_cast<int>(uvs[k]) : 0;
@@ -133,6 +147,37 @@ void writeFaces(util::Mesh const& mesh, MeshData& data) {
             data.mTexCoords[2 * i + 1] = uvs[i].v;
         }
     }
+}
+
+void writeVertices(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
+    std::size_t count = mesh.mVertices.size();
+    if (!layout.newVertex.empty())
+        count -= static_cast<std::size_t>(std::count(layout.newVertex.begin(), layout.newVertex.end(),
+                                                     util::MeshCleanupUtils::UNUSED));
+    data.mVertexCoords = newArray<float>(3 * count);
+    data.mVCCount = static_cast<int>(3 * count);
+    float* out = data.mVertexCoords;
+    for (std::size_t i = 0; i < mesh.mVertices.size(); ++i) {
+        if (!layout.newVertex.empty() && layout.newVertex[i] == util::MeshCleanupUtils::UNUSED)
+            continue;
+        *out++ = mesh.mVertices[i].x;
+        *out++ = mesh.mVertices[i].y;
+        *out++ = mesh.mVertices[i].z;
+    }
+}
+
+MeshData* writeRecord(util::Mesh const& mesh, Layout const& layout, std::string const& message) {
+    RecordPtr data(new MeshData());
+    if (!mesh.mName.empty()) data->mName = copyString(mesh.mName);
+    writeFaces(mesh, layout, *data);
+    writeVertices(mesh, layout, *data);
+    if (!mesh.mHoles.empty()) {
+        data->mHoles = copyArray(mesh.mHoles);
+        data->mHolesCount = static_cast<int>(mesh.mHoles.size());
+    }
+    writeTextures(mesh, *data);
+    if (!message.empty()) data->mConversionMessage = copyString(message);
+    return data.release();
 }
 }  // namespace
 
@@ -187,23 +232,29 @@ std::unique_ptr<util::Mesh> createMeshFromMeshData(MeshData const& data, std::st
 
 MeshData* createMeshDataFromMesh(util::Mesh const& mesh, std::string const& message) {
     if (mesh.mVertices.empty() || mesh.mFaces.empty()) return nullptr;
-    RecordPtr data(new MeshData());
-    if (!mesh.mName.empty()) data->mName = copyString(mesh.mName);
-    writeFaces(mesh, *data);
-    data->mVertexCoords = newArray<float>(3 * mesh.mVertices.size());
-    data->mVCCount = static_cast<int>(3 * mesh.mVertices.size());
-    for (std::size_t i = 0; i < mesh.mVertices.size(); ++i) {
-        data->mVertexCoords[3 * i] = mesh.mVertices[i].x;
-        data->mVertexCoords[3 * i + 1] = mesh.mVertices[i].y;
-        data->mVertexCoords[3 * i + 2] = mesh.mVertices[i].z;
+    Layout layout;
+    layout.faceCount = mesh.mFaces.size();
+    return writeRecord(mesh, layout, message);
+}
+
+MeshData* createMeshDataDroppingEmptyFaces(util::Mesh& mesh, std::string const& message) {
+    if (!mesh.mEdgeFaces.empty() || !mesh.mVertexFaces.empty()) {
+        mesh.removeEmptyFaces(nullptr);
+        mesh.deleteUnusedVertices(nullptr);
+        return createMeshDataFromMesh(mesh, message);
     }
-    if (!mesh.mHoles.empty()) {
-        data->mHoles = copyArray(mesh.mHoles);
-        data->mHolesCount = static_cast<int>(mesh.mHoles.size());
-    }
-    writeTextures(mesh, *data);
-    if (!message.empty()) data->mConversionMessage = copyString(message);
-    return data.release();
+    // What removeEmptyFaces does to the holes and the material ranges.
+    util::RemovedFaces removal;
+    for (util::Mesh::Polygon const& face : mesh.mFaces) removal.append(face.vertexIndices.empty());
+    removal.renumberMaterialRanges(mesh);
+    if (!mesh.mHoles.empty()) removal.renumberHoles(mesh.mHoles);
+    mesh.getCache().clear();
+    Layout layout;
+    layout.faceCount = removal.faceCount() - removal.removedCount();
+    if (mesh.mVertices.empty() || layout.faceCount == 0) return nullptr;
+    layout.skipEmptyFaces = true;
+    layout.newVertex = util::MeshCleanupUtils::keptVertexIndices(mesh.mFaces, mesh.mVertices.size());
+    return writeRecord(mesh, layout, message);
 }
 
 }  // namespace Cleanup

@@ -187,6 +187,9 @@ public:
     // (when given) with the old indices of the removed faces, ascending.
     void removeEmptyFaces(std::vector<unsigned int>* removed);
     unsigned long removeZeroEdges(float threshold);
+    // keepEmptyFaces: the faces the pass empties stay in place and no vertex is dropped, for a
+    // caller that takes both out itself (polygon meshes; line elements always go).
+    unsigned long removeZeroEdges(float threshold, bool keepEmptyFaces);
     unsigned long removeZeroFaces(float threshold, bool keepEmptyFaces);
     bool removeCollapsedEdges(bool keepEmptyFaces, bool noLoopSplit,
                               std::vector<unsigned int>* removedFaces, bool noAreaCheck,

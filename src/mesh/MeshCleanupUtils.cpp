@@ -249,6 +249,20 @@ void MeshCleanupUtils::simpleRemoveEmptyFaces(std::vector<Mesh::Polygon>& faces)
         faces.end());
 }
 
+std::vector<unsigned int> MeshCleanupUtils::keptVertexIndices(
+    std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount) {
+    // A byte per vertex: marking is the hot loop here, and a byte store beats a bit update.
+    std::vector<unsigned char> used(vertexCount, 0);
+    for (Mesh::Polygon const& face : faces)
+        for (unsigned int const v : face.vertexIndices) used[v] = 1;
+    if (static_cast<std::size_t>(std::count(used.begin(), used.end(), 1)) == vertexCount) return {};
+    std::vector<unsigned int> newIndex(vertexCount, UNUSED);
+    unsigned int kept = 0;
+    for (std::size_t v = 0; v < vertexCount; ++v)
+        if (used[v] != 0) newIndex[v] = kept++;
+    return newIndex;
+}
+
 }  // namespace util
 
 namespace util {

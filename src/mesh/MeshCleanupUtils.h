@@ -33,6 +33,11 @@ public:
     // Drops faces without corners, keeping the order of the others. Holes and materials are
     // the caller's business.
     static void simpleRemoveEmptyFaces(std::vector<Mesh::Polygon>& faces);
+    // The index each of vertexCount vertices gets when the vertices that no face uses are taken
+    // out, keeping their order; UNUSED for those. Empty when every vertex is used.
+    static constexpr unsigned int UNUSED = 0xFFFFFFFFu;
+    static std::vector<unsigned int> keptVertexIndices(std::vector<Mesh::Polygon> const& faces,
+                                                       std::size_t vertexCount);
 
     // Merging faces across shared edges.
     //

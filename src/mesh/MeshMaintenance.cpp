@@ -3,12 +3,12 @@
 
 #include "base/HugePages.h"
 #include "mesh/Mesh.h"
+#include "mesh/MeshCleanupUtils.h"
 #include "mesh/RemovedFaces.h"
 
 namespace util {
 
 namespace {
-constexpr unsigned int REMOVED = 0xFFFFFFFFu;
 constexpr std::size_t SHRINK_AFTER_REMOVED_FACES = 16;
 
 // Moves a face down onto an emptied or moved-from one, as move assignment would. Only lists that
@@ -52,20 +52,14 @@ unsigned long Mesh::deleteUnusedVertices(boost::dynamic_bitset<>* vertexFlags) {
         return n;
     }
     std::vector<Polygon>& faces = getActiveFaces();
-    // A byte per vertex: marking is the hot loop here, and a byte store beats a bit update.
-    std::vector<unsigned char> used(n, 0);
-    for (Polygon const& face : faces)
-        for (unsigned int const v : face.vertexIndices) used[v] = 1;
-    std::size_t const usedCount = static_cast<std::size_t>(std::count(used.begin(), used.end(), 1));
-    if (usedCount == n) return 0;
+    std::vector<unsigned int> const newIndex = MeshCleanupUtils::keptVertexIndices(faces, n);
+    if (newIndex.empty()) return 0;
 
     // Kept vertices move down in place, keeping their order.
-    std::vector<unsigned int> newIndex(n, REMOVED);
     boost::dynamic_bitset<> keptFlags;
     std::size_t kept = 0;
     for (std::size_t v = 0; v < n; ++v) {
-        if (used[v] == 0) continue;
-        newIndex[v] = static_cast<unsigned int>(kept);
+        if (newIndex[v] == MeshCleanupUtils::UNUSED) continue;
         mVertices[kept++] = mVertices[v];
         if (vertexFlags != nullptr) keptFlags.push_back(v < vertexFlags->size() && vertexFlags->test(v));
     }

@@ -176,7 +176,9 @@ bool emptyImproperHoles(Mesh& mesh) {
 }
 }  // namespace
 
-unsigned long Mesh::removeZeroEdges(float threshold) {
+unsigned long Mesh::removeZeroEdges(float threshold) { return removeZeroEdges(threshold, false); }
+
+unsigned long Mesh::removeZeroEdges(float threshold, bool keepEmptyFaces) {
     if (!mVertexFaces.empty()) return 0;
     float const thresholdSquared = threshold * threshold;
     if (!mEdgeFaces.empty()) return removeShortLineElements(*this, thresholdSquared);
@@ -184,8 +186,8 @@ unsigned long Mesh::removeZeroEdges(float threshold) {
     unsigned long count = 0;
     for (Polygon& face : mFaces) count += collapseShortEdges(mVertices, face, thresholdSquared);
     if (count == 0) return 0;
-    removeCollapsedEdges(false, true, nullptr, false, false);
-    deleteUnusedVertices(nullptr);
+    removeCollapsedEdges(keepEmptyFaces, true, nullptr, false, false);
+    if (!keepEmptyFaces) deleteUnusedVertices(nullptr);
     mCache.clear();
     return count;
 }

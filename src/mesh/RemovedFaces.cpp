@@ -10,11 +10,10 @@ constexpr std::size_t WORD_BITS = 64;
 std::uint64_t bitOf(std::size_t face) { return std::uint64_t(1) << (face % WORD_BITS); }
 std::uint64_t bitsBelow(std::size_t face) { return bitOf(face) - 1; }
 
-// Ranges that became empty or start past the last face are dropped, and so is a range with the
-// material of the range kept before it; a single remaining range becomes the default material.
-void rebuildRanges(Mesh& mesh) {
+// Ranges that became empty or start past the last kept face are dropped, and so is a range with
+// the material of the range kept before it; a single remaining range becomes the default material.
+void rebuildRanges(Mesh& mesh, std::size_t faceCount) {
     std::vector<unsigned int> const& starts = mesh.mFaceMaterialStartIndices;
-    std::size_t const faceCount = mesh.mFaces.size();
     auto dropped = [&](std::size_t k) {
         return (k + 1 < starts.size() && starts[k] == starts[k + 1]) || starts[k] >= faceCount;
     };
@@ -108,7 +107,7 @@ void RemovedFaces::renumberMaterialRanges(Mesh& mesh) const {
             ++face;
         }
     }
-    if (mRemovedCount > 0 && starts.size() >= 2) rebuildRanges(mesh);
+    if (mRemovedCount > 0 && starts.size() >= 2) rebuildRanges(mesh, mFaceCount - mRemovedCount);
 }
 
 }  // namespace util

@@ -29,8 +29,8 @@ public:
     // A holes structure after the removal: a group whose encircling face went is dropped, so
     // are removed holes and groups left without holes.
     void renumberHoles(std::vector<unsigned int>& holes) const;
-    // Lowers the range starts and drops ranges left empty; mesh.mFaces must already hold the
-    // kept faces.
+    // Lowers the range starts and drops ranges left empty. Only the ranges are read and written,
+    // so the faces may be taken out before or after.
     void renumberMaterialRanges(Mesh& mesh) const;
 
 private:

@@ -212,6 +212,9 @@ bool MeshCleanupUtils::removeCollapsedEdges(Mesh::Polygon& face) {
     std::vector<unsigned int> const& c = face.vertexIndices;
     std::size_t const n = c.size();
     if (n == 0) return false;
+    // Most faces repeat no corner: they are left as they are without reading their other lists.
+    if (n >= 3 && c[n - 1] != c[0] && std::adjacent_find(c.begin(), c.end()) == c.end())
+        return false;
     bool const edgeNumbers = face.faceEdgeIndicesSet && !face.normalIndices.empty();
     // A kept corner that ends a run of duplicates leaves the run by the last skipped corner's
     // edge, so it takes that edge's number.

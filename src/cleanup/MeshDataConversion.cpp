@@ -8,6 +8,7 @@
 #include "material/MaterialContainer.h"
 #include "material/Shader.h"
 #include "material/SimpleTexture.h"
+#include "mesh/FacePrefetch.h"
 #include "mesh/MeshCleanupUtils.h"
 #include "mesh/RemovedFaces.h"
 
@@ -112,7 +113,10 @@ struct Layout {
 
 void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
     std::size_t indexCount = 0;
-    for (util::Mesh::Polygon const& face : mesh.mFaces) indexCount += face.vertexIndices.size();
+    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
+        util::detail::prefetchFaceAhead(mesh.mFaces, f);
+        indexCount += mesh.mFaces[f].vertexIndices.size();
+    }
     data.mCounts = newArray<int>(layout.faceCount);
     data.mCountCount = static_cast<int>(layout.faceCount);
     data.mIndices = newArray<int>(indexCount);
@@ -125,7 +129,9 @@ void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
     unsigned int const* const newVertex = layout.newVertex.empty() ? nullptr : layout.newVertex.data();
     std::size_t p = 0;
     std::size_t written = 0;
-    for (util::Mesh::Polygon const& face : mesh.mFaces) {
+    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
+        util::detail::prefetchFaceAhead(mesh.mFaces, f);
+        util::Mesh::Polygon const& face = mesh.mFaces[f];
         std::size_t const n = face.vertexIndices.size();
         if (n == 0 && layout.skipEmptyFaces) continue;
         data.mCounts[written++] = static_cast<int>(n);

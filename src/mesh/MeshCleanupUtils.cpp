@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "mesh/FacePrefetch.h"
 #include "mesh/MeshUtils.h"
 
 namespace util {
@@ -256,8 +257,10 @@ std::vector<unsigned int> MeshCleanupUtils::keptVertexIndices(
     std::vector<Mesh::Polygon> const& faces, std::size_t vertexCount) {
     // A byte per vertex: marking is the hot loop here, and a byte store beats a bit update.
     std::vector<unsigned char> used(vertexCount, 0);
-    for (Mesh::Polygon const& face : faces)
-        for (unsigned int const v : face.vertexIndices) used[v] = 1;
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        detail::prefetchFaceAhead(faces, f);
+        for (unsigned int const v : faces[f].vertexIndices) used[v] = 1;
+    }
     if (static_cast<std::size_t>(std::count(used.begin(), used.end(), 1)) == vertexCount) return {};
     std::vector<unsigned int> newIndex(vertexCount, UNUSED);
     unsigned int kept = 0;

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "mesh/FacePrefetch.h"
 #include "mesh/HoleRelation.h"
 #include "mesh/HoleSafeFaceReplacer.h"
 #include "mesh/Mesh.h"
@@ -184,7 +185,10 @@ unsigned long Mesh::removeZeroEdges(float threshold, bool keepEmptyFaces) {
     if (!mEdgeFaces.empty()) return removeShortLineElements(*this, thresholdSquared);
 
     unsigned long count = 0;
-    for (Polygon& face : mFaces) count += collapseShortEdges(mVertices, face, thresholdSquared);
+    for (std::size_t f = 0; f < mFaces.size(); ++f) {
+        detail::prefetchFaceAhead(mFaces, f);
+        count += collapseShortEdges(mVertices, mFaces[f], thresholdSquared);
+    }
     if (count == 0) return 0;
     removeCollapsedEdges(keepEmptyFaces, true, nullptr, false, false);
     if (!keepEmptyFaces) deleteUnusedVertices(nullptr);
@@ -195,7 +199,9 @@ unsigned long Mesh::removeZeroEdges(float threshold, bool keepEmptyFaces) {
 unsigned long Mesh::removeZeroFaces(float threshold, bool keepEmptyFaces) {
     unsigned long count = 0;
     auto const limit = static_cast<double>(threshold);
-    for (Polygon& face : mFaces) {
+    for (std::size_t f = 0; f < mFaces.size(); ++f) {
+        detail::prefetchFaceAhead(mFaces, f);
+        Polygon& face = mFaces[f];
         // A NaN area never compares below the limit, so such faces stay.
         if (limit > MeshUtils::area(mVertices, face.vertexIndices, face.faceNormal)) {
             face.clearIndices();
@@ -219,6 +225,7 @@ bool Mesh::removeCollapsedEdges(bool keepEmptyFaces, bool noLoopSplit,
     std::vector<unsigned int> scratch;
     // mFaces grows while split loops are appended; they are visited by this same walk.
     for (std::size_t f = 0; f < mFaces.size(); ++f) {
+        detail::prefetchFaceAhead(mFaces, f);
         if (mFaces[f].vertexIndices.empty()) continue;
         if (MeshCleanupUtils::removeCollapsedEdges(mFaces[f])) changed = true;
         if (!noLoopSplit && mFaces[f].vertexIndices.size() >= 4 &&

@@ -107,16 +107,13 @@ void writeTextures(util::Mesh const& mesh, MeshData& data) {
 // Which faces and vertices of a mesh a record gets, and under which indices.
 struct Layout {
     std::size_t faceCount = 0;             // faces written
+    std::size_t indexCount = 0;            // their corners
     bool skipEmptyFaces = false;           // faces without corners are left out
     std::vector<unsigned int> newVertex;   // index of each vertex in the record; empty: its own
 };
 
 void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
-    std::size_t indexCount = 0;
-    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
-        util::detail::prefetchFaceAhead(mesh.mFaces, f);
-        indexCount += mesh.mFaces[f].vertexIndices.size();
-    }
+    std::size_t const indexCount = layout.indexCount;
     data.mCounts = newArray<int>(layout.faceCount);
     data.mCountCount = static_cast<int>(layout.faceCount);
     data.mIndices = newArray<int>(indexCount);
@@ -240,6 +237,10 @@ MeshData* createMeshDataFromMesh(util::Mesh const& mesh, std::string const& mess
     if (mesh.mVertices.empty() || mesh.mFaces.empty()) return nullptr;
     Layout layout;
     layout.faceCount = mesh.mFaces.size();
+    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
+        util::detail::prefetchFaceAhead(mesh.mFaces, f);
+        layout.indexCount += mesh.mFaces[f].vertexIndices.size();
+    }
     return writeRecord(mesh, layout, message);
 }
 
@@ -249,17 +250,25 @@ MeshData* createMeshDataDroppingEmptyFaces(util::Mesh& mesh, std::string const& 
         mesh.deleteUnusedVertices(nullptr);
         return createMeshDataFromMesh(mesh, message);
     }
-    // What removeEmptyFaces does to the holes and the material ranges.
+    // One walk finds the faces that go, the corners that stay and the vertices they use.
+    Layout layout;
     util::RemovedFaces removal;
-    for (util::Mesh::Polygon const& face : mesh.mFaces) removal.append(face.vertexIndices.empty());
+    std::vector<unsigned char> used(mesh.mVertices.size(), 0);
+    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
+        util::detail::prefetchFaceAhead(mesh.mFaces, f);
+        std::vector<unsigned int> const& corners = mesh.mFaces[f].vertexIndices;
+        removal.append(corners.empty());
+        layout.indexCount += corners.size();
+        for (unsigned int const v : corners) used[v] = 1;
+    }
+    // What removeEmptyFaces does to the holes and the material ranges.
     removal.renumberMaterialRanges(mesh);
     if (!mesh.mHoles.empty()) removal.renumberHoles(mesh.mHoles);
     mesh.getCache().clear();
-    Layout layout;
     layout.faceCount = removal.faceCount() - removal.removedCount();
     if (mesh.mVertices.empty() || layout.faceCount == 0) return nullptr;
     layout.skipEmptyFaces = true;
-    layout.newVertex = util::MeshCleanupUtils::keptVertexIndices(mesh.mFaces, mesh.mVertices.size());
+    layout.newVertex = util::MeshCleanupUtils::keptVertexIndices(used);
     return writeRecord(mesh, layout, message);
 }
 

@@ -261,10 +261,14 @@ std::vector<unsigned int> MeshCleanupUtils::keptVertexIndices(
         detail::prefetchFaceAhead(faces, f);
         for (unsigned int const v : faces[f].vertexIndices) used[v] = 1;
     }
-    if (static_cast<std::size_t>(std::count(used.begin(), used.end(), 1)) == vertexCount) return {};
-    std::vector<unsigned int> newIndex(vertexCount, UNUSED);
+    return keptVertexIndices(used);
+}
+
+std::vector<unsigned int> MeshCleanupUtils::keptVertexIndices(std::vector<unsigned char> const& used) {
+    if (std::find(used.begin(), used.end(), 0) == used.end()) return {};
+    std::vector<unsigned int> newIndex(used.size(), UNUSED);
     unsigned int kept = 0;
-    for (std::size_t v = 0; v < vertexCount; ++v)
+    for (std::size_t v = 0; v < used.size(); ++v)
         if (used[v] != 0) newIndex[v] = kept++;
     return newIndex;
 }

@@ -38,6 +38,8 @@ public:
     static constexpr unsigned int UNUSED = 0xFFFFFFFFu;
     static std::vector<unsigned int> keptVertexIndices(std::vector<Mesh::Polygon> const& faces,
                                                        std::size_t vertexCount);
+    // The same from marks, non-zero for each vertex in use, for a caller that marks as it walks.
+    static std::vector<unsigned int> keptVertexIndices(std::vector<unsigned char> const& used);
 
     // Merging faces across shared edges.
     //

@@ -145,9 +145,14 @@ void BM_RemoveEdgesZero(benchmark::State& state) {
 
 // The median of five runs of three calls: now and then this machine takes twice as long over a
 // call for reasons of its own, and one such call would move a mean by a fifth.
-#define TRIANGLE_COUNTS                                                                     \
-    ->Arg(250000)->Arg(500000)->Arg(1040000)->Unit(benchmark::kMillisecond)->Iterations(3) \
-        ->Repetitions(5)->ReportAggregatesOnly(true)
+#define TRIANGLE_COUNTS                 \
+    ->Arg(250000)                       \
+        ->Arg(500000)                   \
+        ->Arg(1040000)                  \
+        ->Unit(benchmark::kMillisecond) \
+        ->Iterations(3)                 \
+        ->Repetitions(5)                \
+        ->ReportAggregatesOnly(true)
 BENCHMARK(BM_RecordRoundTrip) TRIANGLE_COUNTS;
 BENCHMARK(BM_RemoveFacesZero) TRIANGLE_COUNTS;
 BENCHMARK(BM_RemoveEdgesZero) TRIANGLE_COUNTS;

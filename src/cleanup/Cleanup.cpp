@@ -47,15 +47,13 @@ MeshData* removeEdgesZero(float threshold, MeshData const& data) {
     // written without them instead. The unused vertices go with them, and only once: the pass
     // alone would drop them already, so the second sweep after it could never find one.
     // Records convert to polygon faces only, whose emptied faces the pass can leave in place.
-    return runPass(data, [threshold](util::Mesh& mesh) {
-        return mesh.removeZeroEdges(threshold, true) != 0;
-    });
+    return runPass(
+        data, [threshold](util::Mesh& mesh) { return mesh.removeZeroEdges(threshold, true) != 0; });
 }
 
 MeshData* removeFacesZero(float threshold, MeshData const& data) {
-    return runPass(data, [threshold](util::Mesh& mesh) {
-        return mesh.removeZeroFaces(threshold, true) != 0;
-    });
+    return runPass(
+        data, [threshold](util::Mesh& mesh) { return mesh.removeZeroFaces(threshold, true) != 0; });
 }
 
 MeshData* mergeVertices(float tolerance, MeshData const& data) {

@@ -106,10 +106,10 @@ void writeTextures(util::Mesh const& mesh, MeshData& data) {
 
 // Which faces and vertices of a mesh a record gets, and under which indices.
 struct Layout {
-    std::size_t faceCount = 0;             // faces written
-    std::size_t indexCount = 0;            // their corners
-    bool skipEmptyFaces = false;           // faces without corners are left out
-    std::vector<unsigned int> newVertex;   // index of each vertex in the record; empty: its own
+    std::size_t faceCount = 0;            // faces written
+    std::size_t indexCount = 0;           // their corners
+    bool skipEmptyFaces = false;          // faces without corners are left out
+    std::vector<unsigned int> newVertex;  // index of each vertex in the record; empty: its own
 };
 
 void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
@@ -123,7 +123,8 @@ void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
         data.mTCIndices = newArray<int>(indexCount);
         data.mTCIndexCount = static_cast<int>(indexCount);
     }
-    unsigned int const* const newVertex = layout.newVertex.empty() ? nullptr : layout.newVertex.data();
+    unsigned int const* const newVertex =
+        layout.newVertex.empty() ? nullptr : layout.newVertex.data();
     std::size_t p = 0;
     std::size_t written = 0;
     for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
@@ -155,8 +156,8 @@ void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
 void writeVertices(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
     std::size_t count = mesh.mVertices.size();
     if (!layout.newVertex.empty())
-        count -= static_cast<std::size_t>(std::count(layout.newVertex.begin(), layout.newVertex.end(),
-                                                     util::MeshCleanupUtils::UNUSED));
+        count -= static_cast<std::size_t>(std::count(
+            layout.newVertex.begin(), layout.newVertex.end(), util::MeshCleanupUtils::UNUSED));
     data.mVertexCoords = newArray<float>(3 * count);
     data.mVCCount = static_cast<int>(3 * count);
     float* out = data.mVertexCoords;

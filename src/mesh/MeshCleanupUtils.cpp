@@ -264,7 +264,8 @@ std::vector<unsigned int> MeshCleanupUtils::keptVertexIndices(
     return keptVertexIndices(used);
 }
 
-std::vector<unsigned int> MeshCleanupUtils::keptVertexIndices(std::vector<unsigned char> const& used) {
+std::vector<unsigned int> MeshCleanupUtils::keptVertexIndices(
+    std::vector<unsigned char> const& used) {
     if (std::find(used.begin(), used.end(), 0) == used.end()) return {};
     std::vector<unsigned int> newIndex(used.size(), UNUSED);
     unsigned int kept = 0;

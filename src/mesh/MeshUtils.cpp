@@ -88,7 +88,8 @@ bool MeshUtils::calcPolyNormal(std::vector<Vector3<float>> const& vertices,
         return vertices[list != nullptr ? list[i] : i];
     };
     double nx = 0.0, ny = 0.0, nz = 0.0;
-    auto add = [&](Vector3<float> const& prev, Vector3<float> const& cur, Vector3<float> const& next) {
+    auto add = [&](Vector3<float> const& prev, Vector3<float> const& cur,
+                   Vector3<float> const& next) {
         nx += static_cast<double>(cur.y) * (static_cast<double>(next.z) - prev.z);
         ny += static_cast<double>(cur.z) * (static_cast<double>(next.x) - prev.x);
         nz += static_cast<double>(cur.x) * (static_cast<double>(next.y) - prev.y);
@@ -131,7 +132,7 @@ double MeshUtils::area(std::vector<Vector3<float>> const& vertices,
         dropped = ay > az ? 1 : 2;
     else
         dropped = ax > az ? 0 : 2;
-    int const first = dropped == 0 ? 1 : (dropped == 1 ? 2 : 0);   // (y,z), (z,x), (x,y)
+    int const first = dropped == 0 ? 1 : (dropped == 1 ? 2 : 0);  // (y,z), (z,x), (x,y)
     int const second = dropped == 0 ? 2 : (dropped == 1 ? 0 : 1);
     // Shoelace sum from corner 1 round to corner 0, with a rolling window of three corners: this
     // runs for every face in the zero-area checks.
@@ -205,7 +206,8 @@ bool MeshUtils::faceHasVertexOutsideCoplanarFace(std::vector<Vector3<float>> con
     Mesh::Polygon const& faceA = faces[a];
     if (faceA.vertexIndices.empty()) return false;
     int axis;
-    std::vector<Vector2<float>> const polygon = projectToBestMainAxisPlane(vertices, faces[b], axis);
+    std::vector<Vector2<float>> const polygon =
+        projectToBestMainAxisPlane(vertices, faces[b], axis);
     for (unsigned int const v : faceA.vertexIndices)
         if (!Polygon2d::pointInside(project(vertices[v], axis), polygon)) return true;
     return false;

@@ -133,9 +133,8 @@ TEST(CleanupZeroPassesTest, RecordsEqualThoseOfThePlainRemovalOnRandomMeshes) {
         SCOPED_TRACE(trial);
 
         Record const faces(removeFacesZero(threshold, input));
-        Record const plainFaces = plainly(input, [threshold](util::Mesh& mesh) {
-            mesh.removeZeroFaces(threshold, false);
-        });
+        Record const plainFaces = plainly(
+            input, [threshold](util::Mesh& mesh) { mesh.removeZeroFaces(threshold, false); });
         expectSameRecord(plainFaces.get(), faces.get());
 
         Record const edges(removeEdgesZero(threshold, input));

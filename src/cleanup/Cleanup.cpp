@@ -43,10 +43,8 @@ void field(std::wostream& stream, char const* label, T const& value, char const*
 }  // namespace
 
 MeshData* removeEdgesZero(float threshold, MeshData const& data) {
-    // Taking the emptied faces out would shift nearly every face of the list; the record is
-    // written without them instead. The unused vertices go with them, and only once: the pass
-    // alone would drop them already, so the second sweep after it could never find one.
-    // Records convert to polygon faces only, whose emptied faces the pass can leave in place.
+    // The record is written without the emptied faces and the vertices only they used, instead
+    // of shifting nearly every face out of the list; that is also the one unused-vertex sweep.
     return runPass(
         data, [threshold](util::Mesh& mesh) { return mesh.removeZeroEdges(threshold, true) != 0; });
 }

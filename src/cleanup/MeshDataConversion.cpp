@@ -262,9 +262,7 @@ MeshData* createMeshDataDroppingEmptyFaces(util::Mesh& mesh, std::string const& 
         layout.indexCount += corners.size();
         for (unsigned int const v : corners) used[v] = 1;
     }
-    // What removeEmptyFaces does to the holes and the material ranges.
-    removal.renumberMaterialRanges(mesh);
-    if (!mesh.mHoles.empty()) removal.renumberHoles(mesh.mHoles);
+    removal.renumberRangesAndHoles(mesh);
     mesh.getCache().clear();
     layout.faceCount = removal.faceCount() - removal.removedCount();
     if (mesh.mVertices.empty() || layout.faceCount == 0) return nullptr;

@@ -86,8 +86,7 @@ void Mesh::initFromArrays(char const* name, int vcCount, float const* vertexCoor
 
     if (illegal.removedCount() > 0) {
         // What removing the emptied faces would do to the holes and the material ranges.
-        illegal.renumberMaterialRanges(*this);
-        if (!mHoles.empty()) illegal.renumberHoles(mHoles);
+        illegal.renumberRangesAndHoles(*this);
         deleteUnusedVertices(nullptr);
         if (message != nullptr) {
             char count[16];

@@ -86,9 +86,8 @@ void Mesh::removeEmptyFaces(std::vector<unsigned int>* removed) {
         ++write;
     }
     mFaces.resize(write);
-    removal.renumberMaterialRanges(*this);
+    removal.renumberRangesAndHoles(*this);
     mCache.clear();
-    if (!mHoles.empty()) removal.renumberHoles(mHoles);
     if (removal.removedCount() >= SHRINK_AFTER_REMOVED_FACES) releaseUnusedCapacity(mFaces);
 }
 

@@ -9,7 +9,6 @@
 namespace util {
 
 namespace {
-
 Vector3<float> flattened(Vector3<float> p, int axis) {
     p[axis] = 0.0f;
     return p;

@@ -225,7 +225,6 @@ bool Mesh::removeCollapsedEdges(bool keepEmptyFaces, bool noLoopSplit,
     std::vector<unsigned int> scratch;
     // mFaces grows while split loops are appended; they are visited by this same walk.
     for (std::size_t f = 0; f < mFaces.size(); ++f) {
-        detail::prefetchFaceAhead(mFaces, f);
         if (mFaces[f].vertexIndices.empty()) continue;
         if (MeshCleanupUtils::removeCollapsedEdges(mFaces[f])) changed = true;
         if (!noLoopSplit && mFaces[f].vertexIndices.size() >= 4 &&

@@ -110,4 +110,9 @@ void RemovedFaces::renumberMaterialRanges(Mesh& mesh) const {
     if (mRemovedCount > 0 && starts.size() >= 2) rebuildRanges(mesh, mFaceCount - mRemovedCount);
 }
 
+void RemovedFaces::renumberRangesAndHoles(Mesh& mesh) const {
+    renumberMaterialRanges(mesh);
+    if (!mesh.mHoles.empty()) renumberHoles(mesh.mHoles);
+}
+
 }  // namespace util

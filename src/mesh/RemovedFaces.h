@@ -32,6 +32,8 @@ public:
     // Lowers the range starts and drops ranges left empty. Only the ranges are read and written,
     // so the faces may be taken out before or after.
     void renumberMaterialRanges(Mesh& mesh) const;
+    // Both of the above on the mesh: what taking the faces out does to everything that names them.
+    void renumberRangesAndHoles(Mesh& mesh) const;
 
 private:
     std::vector<std::uint64_t> mWords;

@@ -9,12 +9,11 @@
 namespace Cleanup {
 namespace {
 
+using util::test::BRICK;
 using util::test::Record;
 using util::test::RecordBuilder;
+using util::test::ROOF;
 using util::test::values;
-
-char BRICK[] = "brick.png";
-char ROOF[] = "roof.png";
 
 // Face 0 (brick) encircles hole 1; face 2 (roof) repeats face 0 backwards; face 3 is a line
 // that the conversion drops. Every corner has its own texture coordinate, equal to its position.

@@ -15,13 +15,11 @@
 namespace Cleanup {
 namespace {
 
+using util::test::BRICK;
+using util::test::GLASS;
 using util::test::Record;
 using util::test::RecordBuilder;
-using util::test::values;
-
-char BRICK[] = "brick.png";
-char ROOF[] = "roof.png";
-char GLASS[] = "glass.png";
+using util::test::ROOF;
 
 // A jittered grid of quads and triangles in which some vertices sit a hair from a neighbour, so
 // that faces of zero area and edges of zero length turn up at random; some faces are lines that

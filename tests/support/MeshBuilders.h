@@ -51,6 +51,11 @@ std::vector<T> values(T const* array, int count) {
     return array == nullptr ? std::vector<T>() : std::vector<T>(array, array + count);
 }
 
+// Texture names for records' texture lists, which hold mutable strings.
+inline char BRICK[] = "brick.png";
+inline char ROOF[] = "roof.png";
+inline char GLASS[] = "glass.png";
+
 // A host record that points into vectors owned by the builder.
 struct RecordBuilder {
     std::vector<float> coords;

@@ -16,9 +16,6 @@ using test::V3;
 
 constexpr float FLOAT_MAX = 3.4028235e38f;
 
-// A convex n-gon of radius 2 around the origin: one face, n vertices, n edges.
-Mesh polygon(unsigned int n) { return test::makeRegularPolygon(n, 2); }
-
 Mesh square(float x0, float y0, float x1, float y1) {
     std::vector<V3> vertices;
     test::Corners const corners = test::addSquare(vertices, x0, y0, x1, y1);
@@ -96,8 +93,8 @@ TEST_F(TriIntersectorTest, CommandsWaitForADrainAndFlushDropsThem) {
 
 TEST_F(TriIntersectorTest, SmallMeshesArePretransformedLargeOnesShareOneCachedMesh) {
     unsigned long const group = newGroup();
-    Mesh const small = polygon(15);
-    Mesh const large = polygon(16);
+    Mesh const small = test::makeRegularPolygon(15, 2);
+    Mesh const large = test::makeRegularPolygon(16, 2);
     Matrix<float> const lift = Matrix<float>::translation(0, 0, 3);
     mIntersector.addEntry(group, small, lift, mTriangulator);
     mIntersector.addEntry(group, small, lift, mTriangulator);
@@ -114,7 +111,7 @@ TEST_F(TriIntersectorTest, SmallMeshesArePretransformedLargeOnesShareOneCachedMe
 
 TEST_F(TriIntersectorTest, CacheIsEvictedAfterADrainThatExecutedACommandOnly) {
     unsigned long const group = mIntersector.createGroup();
-    Mesh const large = polygon(20);
+    Mesh const large = test::makeRegularPolygon(20, 2);
     mIntersector.addEntry(group, large, Matrix<float>(), mTriangulator);
     mIntersector.flushQueue();
     mIntersector.processQueue();  // nothing executed: nothing evicted
@@ -133,24 +130,8 @@ TEST_F(TriIntersectorTest, CacheIsEvictedAfterADrainThatExecutedACommandOnly) {
     EXPECT_EQ(mIntersector.getCacheSize(), 0u);
 }
 
-// The second box replaces the first (which lies outside the view); moving the box with the
-// group is checked on the group entry itself.
-TEST_F(TriIntersectorTest, BoundingMeshIsReplaced) {
-    unsigned long const group = newGroup();
-    unsigned long const untouched = mIntersector.createGroup();
-    mIntersector.addEntry(group, square(-0.5f, -0.5f, 0.5f, 0.5f), Matrix<float>(), mTriangulator);
-    mIntersector.setOABBox(group, square(3, 3, 4, 4), mTriangulator);
-    mIntersector.setOABBox(group, square(-0.8f, -0.8f, 0.8f, 0.8f), mTriangulator);
-    Matrix<float> const view;
-    EXPECT_TRUE(mIntersector.intersects(group, view.m, false));
-    EXPECT_TRUE(mIntersector.intersects(group, view.m, true));
-
-    mIntersector.dispose(untouched);  // never used: only the handle goes
-    mIntersector.processQueue();
-    EXPECT_TRUE(mIntersector.intersects(group, view.m, false));
-}
-
-// A group that no command has created yet writes nothing; with a box only, it has no distance.
+// A group that no command has created yet writes nothing; with a box only, it has no distance,
+// and a later box replaces the earlier one.
 TEST_F(TriIntersectorTest, UnknownGroupsWriteNothing) {
     unsigned long const group = newGroup();
     float const origin[3] = {0, 0, 10};
@@ -164,6 +145,8 @@ TEST_F(TriIntersectorTest, UnknownGroupsWriteNothing) {
     mIntersector.setOABBox(group, square(-1, -1, 1, 1), mTriangulator);
     EXPECT_EQ(distanceDown(mIntersector, group), FLOAT_MAX);
     EXPECT_TRUE(mIntersector.intersects(group, view.m, true));  // box inside, no geometry
+    mIntersector.setOABBox(group, square(3, 3, 4, 4), mTriangulator);
+    EXPECT_FALSE(mIntersector.intersects(group, view.m, false));
 }
 
 TEST_F(TriIntersectorTest, RotatedAndMirroredSmallMeshesKeepTheirTriangles) {

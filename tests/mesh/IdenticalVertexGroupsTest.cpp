@@ -30,18 +30,12 @@ void enforce(Mesh& mesh, Groups& groups, std::vector<long>& groupOfVertex,
 // Groups split between a hole and its face are checked where vertices merge; what is left is
 // what a merge cannot set up: vertices that may not move, and hand-made groups across faces.
 // Faces 0 and 1 are squares, face 2 a hole in face 1 (vertices 8-11).
-class EnforceHoleConsistencyTest : public ::testing::Test {
-protected:
-    Mesh mesh = [] {
-        std::vector<V3> vertices;
-        std::vector<Corners> faces{test::addSquare(vertices, 20, 0, 30, 10),
-                                   test::addSquare(vertices, 0, 0, 10, 10),
-                                   test::addSquare(vertices, 2, 2, 4, 4, true)};
-        return test::makeMesh(vertices, faces, {1, 2, Mesh::HOLES_END});
-    }();
-};
-
-TEST_F(EnforceHoleConsistencyTest, WeldedVertexTakesTheHoleVertexPosition) {
+TEST(EnforceHoleConsistencyTest, WeldedVertexTakesTheHoleVertexPosition) {
+    std::vector<V3> vertices;
+    std::vector<Corners> const faces{test::addSquare(vertices, 20, 0, 30, 10),
+                                     test::addSquare(vertices, 0, 0, 10, 10),
+                                     test::addSquare(vertices, 2, 2, 4, 4, true)};
+    Mesh mesh = test::makeMesh(vertices, faces, {1, 2, Mesh::HOLES_END});
     Groups groups{{1, 9}};
     std::vector<long> groupOfVertex = indexGroups(groups, 12);
     V3 const holeCorner = mesh.mVertices[9];

@@ -1,30 +1,26 @@
 #include <gtest/gtest.h>
 
 #include "intersection/IntersectionUtils.h"
+#include "support/MeshBuilders.h"
 
 namespace util {
 namespace {
 
-using V3 = Vector3<float>;
 using intersection::frustumBoxOverlap;
 using intersection::sphereInsideFrustum;
-
-// A box frustum from lo to hi, corners ordered so that every plane normal points outwards.
-std::vector<V3> boxFrustum(V3 const& lo, V3 const& hi) {
-    return {V3(lo.x, hi.y, lo.z), V3(hi.x, hi.y, lo.z), V3(hi.x, lo.y, lo.z), V3(lo.x, lo.y, lo.z),
-            V3(lo.x, hi.y, hi.z), V3(hi.x, hi.y, hi.z), V3(hi.x, lo.y, hi.z), V3(lo.x, lo.y, hi.z)};
-}
+using test::boxCorners;
+using test::V3;
 
 // Looking down -z from the origin: far face 20 x 20 at z = -10 (corners 0-3), near face 2 x 2
 // at z = -1; the side planes are x = +-z and y = +-z.
 std::vector<V3> perspectiveFrustum() {
-    std::vector<V3> corners = boxFrustum(V3(-10, -10, -10), V3(10, 10, -1));
+    std::vector<V3> corners = boxCorners(V3(-10, -10, -10), V3(10, 10, -1));
     for (int i = 4; i < 8; ++i) corners[i] = V3(corners[i].x / 10, corners[i].y / 10, -1);
     return corners;
 }
 
 TEST(IntersectionUtilsTest, SphereMustStayStrictlyInside) {
-    std::vector<V3> const box = boxFrustum(V3(0, 0, 0), V3(4, 4, 4));
+    std::vector<V3> const box = boxCorners(V3(0, 0, 0), V3(4, 4, 4));
     EXPECT_TRUE(sphereInsideFrustum(V3(2, 2, 2), 1.9f, box));
     EXPECT_FALSE(sphereInsideFrustum(V3(2, 2, 2), 2, box));  // touches all six planes
     EXPECT_FALSE(sphereInsideFrustum(V3(9, 2, 2), 0, box));
@@ -35,7 +31,7 @@ TEST(IntersectionUtilsTest, SphereMustStayStrictlyInside) {
 }
 
 TEST(IntersectionUtilsTest, FrustumBoxOverlapCoversInsideContainingCrossingAndTouching) {
-    std::vector<V3> const box = boxFrustum(V3(0, 0, 0), V3(4, 4, 4));
+    std::vector<V3> const box = boxCorners(V3(0, 0, 0), V3(4, 4, 4));
     EXPECT_TRUE(frustumBoxOverlap(box, V3(2, 2, 2), V3(-0.5f, 0.5f, 0.5f)));  // inside, |half|
     EXPECT_TRUE(frustumBoxOverlap(box, V3(2, 2, 2), V3(50, 50, 50)));         // contains
     EXPECT_TRUE(frustumBoxOverlap(box, V3(5, 5, 5), V3(1, 1, 1)));            // touches a corner

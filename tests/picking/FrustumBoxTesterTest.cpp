@@ -6,11 +6,12 @@
 
 #include "intersection/IntersectionUtils.h"
 #include "picking/FrustumBoxTester.h"
+#include "support/MeshBuilders.h"
 
 namespace util {
 namespace {
 
-using V3 = Vector3<float>;
+using test::V3;
 
 // Random boxes around random frusta (boxes, truncated pyramids, turned), many of them near the
 // boundary, with a few degenerate, negative and NaN half sizes: the shortcut must never change
@@ -22,9 +23,7 @@ TEST(FrustumBoxTesterTest, AgreesWithThePlainOverlapTest) {
     for (int f = 0; f < 200; ++f) {
         V3 const lo(unit(random) * 10, unit(random) * 10, unit(random) * 10);
         V3 const hi = lo + V3(size(random) * 3, size(random) * 3, size(random) * 3);
-        std::vector<V3> corners{V3(lo.x, hi.y, lo.z), V3(hi.x, hi.y, lo.z), V3(hi.x, lo.y, lo.z),
-                                V3(lo.x, lo.y, lo.z), V3(lo.x, hi.y, hi.z), V3(hi.x, hi.y, hi.z),
-                                V3(hi.x, lo.y, hi.z), V3(lo.x, lo.y, hi.z)};
+        std::vector<V3> corners = test::boxCorners(lo, hi);
         // The near end shrunk towards the axis, then all turned about z (the planes keep facing
         // outwards).
         float const shrink = 0.1f + 0.9f * (unit(random) + 1) / 2;

@@ -16,17 +16,15 @@ inline Mesh makeTriangle(V3 const& a, V3 const& b, V3 const& c) {
     return makeMesh({a, b, c}, {{0, 1, 2}});
 }
 
-// The box [lo, hi] as frustum corners (every plane normal pointing outwards) and the
-// orthographic view-projection that maps it onto [-1, 1]^3.
+// The box [lo, hi] as frustum corners (boxCorners, flattened) and the orthographic
+// view-projection that maps it onto [-1, 1]^3.
 struct BoxView {
     std::array<float, 24> corners;
     Matrix<float> viewProjection;
 };
 
 inline BoxView boxView(V3 const& lo, V3 const& hi) {
-    V3 const c[8] = {V3(lo.x, hi.y, lo.z), V3(hi.x, hi.y, lo.z), V3(hi.x, lo.y, lo.z),
-                     V3(lo.x, lo.y, lo.z), V3(lo.x, hi.y, hi.z), V3(hi.x, hi.y, hi.z),
-                     V3(hi.x, lo.y, hi.z), V3(lo.x, lo.y, hi.z)};
+    std::vector<V3> const c = boxCorners(lo, hi);
     BoxView view;
     for (int i = 0; i < 8; ++i) {
         view.corners[3 * i] = c[i].x;

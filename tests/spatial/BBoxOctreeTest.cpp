@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "spatial/BBoxOctree.h"
+#include "support/MeshBuilders.h"
 
 namespace util {
 namespace {
@@ -115,10 +116,7 @@ TEST(BBoxOctreeTest, VisibleNodesAreThoseWithEntriesInsideTheFrustum) {
     tree.add(cube(1, 2), {0, 1});         // node 521
     tree.add(cube(-9, -8), {1, 2});       // octant 0 of the root
     tree.add(cube(-0.5f, 0.5f), {2, 3});  // root
-    // The box [0.5, 3]^3, corners ordered so that every plane normal points outwards.
-    std::vector<V3> const frustum{V3(0.5f, 3, 0.5f),    V3(3, 3, 0.5f),   V3(3, 0.5f, 0.5f),
-                                  V3(0.5f, 0.5f, 0.5f), V3(0.5f, 3, 3),   V3(3, 3, 3),
-                                  V3(3, 0.5f, 3),       V3(0.5f, 0.5f, 3)};
+    std::vector<V3> const frustum = test::boxCorners(V3(0.5f, 0.5f, 0.5f), V3(3, 3, 3));
     std::vector<unsigned long> nodes;
     decltype(tree)::CVisibleNodeFinder(tree, frustum, nodes).getVisibleNodes(0, 0, V3(), 10);
     EXPECT_EQ(nodes, (std::vector<unsigned long>{0, 521}));

@@ -20,6 +20,13 @@ inline Corners fromSmallest(Corners cycle) {
     return cycle;
 }
 
+// The box [lo, hi] as a frustum's eight corners, 0-3 at lo.z and 4-7 at hi.z, ordered so that
+// every plane normal points outwards.
+inline std::vector<V3> boxCorners(V3 const& lo, V3 const& hi) {
+    return {V3(lo.x, hi.y, lo.z), V3(hi.x, hi.y, lo.z), V3(hi.x, lo.y, lo.z), V3(lo.x, lo.y, lo.z),
+            V3(lo.x, hi.y, hi.z), V3(hi.x, hi.y, hi.z), V3(hi.x, lo.y, hi.z), V3(lo.x, lo.y, hi.z)};
+}
+
 // A mesh from positions and corner lists, with face normals computed as the passes expect.
 Mesh makeMesh(std::vector<V3> const& vertices, std::vector<Corners> const& faces,
               std::vector<unsigned int> const& holes = {});

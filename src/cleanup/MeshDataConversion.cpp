@@ -107,22 +107,40 @@ void writeTextures(util::Mesh const& mesh, MeshData& data) {
 // Which faces and vertices of a mesh a record gets, and under which indices.
 struct Layout {
     std::size_t faceCount = 0;            // faces written
-    std::size_t indexCount = 0;           // their corners
+    std::size_t indexCount = 0;           // their corners, when counted
+    bool indexCountKnown = false;         // otherwise the write finds it
     bool skipEmptyFaces = false;          // faces without corners are left out
     std::vector<unsigned int> newVertex;  // index of each vertex in the record; empty: its own
 };
 
+// Corners of the faces from face f on that the record gets.
+std::size_t cornersFrom(util::Mesh const& mesh, std::size_t f) {
+    std::size_t count = 0;
+    for (; f < mesh.mFaces.size(); ++f) {
+        util::detail::prefetchFaceAhead(mesh.mFaces, f);
+        count += mesh.mFaces[f].vertexIndices.size();
+    }
+    return count;
+}
+
+// Moves the first used values of array into fresh room for count values.
+void regrow(int*& array, std::size_t used, std::size_t count) {
+    if (array == nullptr) return;
+    int* const room = newArray<int>(count);
+    std::copy(array, array + used, room);
+    delete[] array;
+    array = room;
+}
+
 void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
-    std::size_t const indexCount = layout.indexCount;
     data.mCounts = newArray<int>(layout.faceCount);
     data.mCountCount = static_cast<int>(layout.faceCount);
-    data.mIndices = newArray<int>(indexCount);
-    data.mIndexCount = static_cast<int>(indexCount);
+    // When the corners were not counted, room for three a face lets a triangle mesh be written
+    // in one walk; a walk that runs out of room counts the rest once and moves what it wrote.
+    std::size_t room = layout.indexCountKnown ? layout.indexCount : 3 * layout.faceCount;
+    data.mIndices = newArray<int>(room);
     bool const withUVs = !mesh.mTexCoords[0].empty();
-    if (withUVs && indexCount > 0) {
-        data.mTCIndices = newArray<int>(indexCount);
-        data.mTCIndexCount = static_cast<int>(indexCount);
-    }
+    if (withUVs && room > 0) data.mTCIndices = newArray<int>(room);
     unsigned int const* const newVertex =
         layout.newVertex.empty() ? nullptr : layout.newVertex.data();
     std::size_t p = 0;
@@ -132,6 +150,11 @@ void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
         util::Mesh::Polygon const& face = mesh.mFaces[f];
         std::size_t const n = face.vertexIndices.size();
         if (n == 0 && layout.skipEmptyFaces) continue;
+        if (p + n > room) {
+            room = p + cornersFrom(mesh, f);
+            regrow(data.mIndices, p, room);
+            regrow(data.mTCIndices, p, room);
+        }
         data.mCounts[written++] = static_cast<int>(n);
         std::vector<unsigned int> const& uvs = face.uvIndices[0];
         for (std::size_t k = 0; k < n; ++k, ++p) {
@@ -142,6 +165,13 @@ void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
                 data.mTCIndices[p] = k < uvs.size() ? static_cast<int>(uvs[k]) : 0;
         }
     }
+    data.mIndexCount = static_cast<int>(p);
+    if (p == 0) {
+        // Faces without corners leave no UV index array, as when counted first.
+        delete[] data.mTCIndices;
+        data.mTCIndices = nullptr;
+    }
+    if (data.mTCIndices != nullptr) data.mTCIndexCount = static_cast<int>(p);
     if (withUVs) {
         std::vector<util::MeshBase::TexCoord> const& uvs = mesh.mTexCoords[0];
         data.mTexCoords = newArray<float>(2 * uvs.size());
@@ -238,10 +268,6 @@ MeshData* createMeshDataFromMesh(util::Mesh const& mesh, std::string const& mess
     if (mesh.mVertices.empty() || mesh.mFaces.empty()) return nullptr;
     Layout layout;
     layout.faceCount = mesh.mFaces.size();
-    for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
-        util::detail::prefetchFaceAhead(mesh.mFaces, f);
-        layout.indexCount += mesh.mFaces[f].vertexIndices.size();
-    }
     return writeRecord(mesh, layout, message);
 }
 
@@ -266,6 +292,7 @@ MeshData* createMeshDataDroppingEmptyFaces(util::Mesh& mesh, std::string const& 
     mesh.getCache().clear();
     layout.faceCount = removal.faceCount() - removal.removedCount();
     if (mesh.mVertices.empty() || layout.faceCount == 0) return nullptr;
+    layout.indexCountKnown = true;
     layout.skipEmptyFaces = true;
     layout.newVertex = util::MeshCleanupUtils::keptVertexIndices(used);
     return writeRecord(mesh, layout, message);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <sstream>
 
 #include "support/MeshBuilders.h"
@@ -54,6 +55,51 @@ TEST(MeshDataConversionTest, RoundTripKeepsGeometryUVsAndName) {
     ASSERT_EQ(out->mTexturesCount, 1);  // always at least one texture entry
     EXPECT_EQ(out->mTextures[0], nullptr);
     EXPECT_EQ(out->mTexturesStartFaces, nullptr);
+}
+
+// The writer sizes its corner arrays for triangles and grows them at the first larger face,
+// wherever that comes: records of random face sizes must come back unchanged.
+TEST(MeshDataConversionTest, RoundTripOfMixedFaceSizesIsExact) {
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 40; ++trial) {
+        RecordBuilder b;
+        int const vertexCount = 12;
+        for (int v = 0; v < vertexCount; ++v)
+            b.addVertex(static_cast<float>(v), static_cast<float>(v * v % 7), 0);
+        int const faceCount = 1 + static_cast<int>(random() % 6);
+        for (int f = 0; f < faceCount; ++f) {
+            int const n = random() % 3 == 0 ? 3 + static_cast<int>(random() % 4) : 3;
+            b.counts.push_back(n);
+            for (int k = 0; k < n; ++k) {
+                b.indices.push_back(static_cast<int>(random() % vertexCount));
+                b.tcIndices.push_back(static_cast<int>(random() % 3));
+            }
+        }
+        b.withTexCoords = trial % 2 == 0;
+        b.texCoords = {0, 0, 1, 0, 1, 1};
+        Record const out = roundTrip(b.record());
+        ASSERT_TRUE(out);
+        EXPECT_EQ(values(out->mCounts, out->mCountCount), b.counts);
+        EXPECT_EQ(values(out->mIndices, out->mIndexCount), b.indices);
+        if (b.withTexCoords)
+            EXPECT_EQ(values(out->mTCIndices, out->mTCIndexCount), b.tcIndices);
+        else
+            EXPECT_EQ(out->mTCIndices, nullptr);
+    }
+}
+
+// A mesh whose faces were all emptied writes them as faces without corners, and no UV indices.
+TEST(MeshDataConversionTest, EmptiedFacesWriteNoCorners) {
+    std::string message;
+    std::unique_ptr<util::Mesh> mesh = createMeshFromMeshData(texturedStrip().record(), message);
+    ASSERT_TRUE(mesh);
+    for (util::Mesh::Polygon& face : mesh->mFaces) face.clearIndices();
+    Record const out(createMeshDataFromMesh(*mesh, message));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(values(out->mCounts, out->mCountCount), (std::vector<int>{0, 0}));
+    EXPECT_EQ(out->mIndexCount, 0);
+    EXPECT_EQ(out->mTCIndices, nullptr);
+    EXPECT_EQ(out->mTCIndexCount, 0);
 }
 
 TEST(MeshDataConversionTest, FacesWithFewerThanThreeCornersAreDroppedAndReported) {

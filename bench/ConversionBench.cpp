@@ -128,7 +128,7 @@ void BM_RecordRoundTrip(benchmark::State& state) {
     runCall(state, [](Cleanup::MeshData const& record) {
         std::string message;
         std::unique_ptr<util::Mesh> mesh = Cleanup::createMeshFromMeshData(record, message);
-        return Cleanup::createMeshDataFromMesh(*mesh, message);
+        return Cleanup::createMeshDataTakingFaces(*mesh, message);
     });
 }
 

@@ -24,7 +24,7 @@ MeshData* runPass(MeshData const& data, Pass pass, bool roomToGrow = false) {
     else
         leftEmptyFaces = pass(*mesh);
     MeshData* result = leftEmptyFaces ? createMeshDataDroppingEmptyFaces(*mesh, message)
-                                      : createMeshDataFromMesh(*mesh, message);
+                                      : createMeshDataTakingFaces(*mesh, message);
     mesh->getCache().clear();
     return result;
 }

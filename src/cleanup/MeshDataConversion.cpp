@@ -132,17 +132,57 @@ void regrow(int*& array, std::size_t used, std::size_t count) {
     array = room;
 }
 
-void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
+// Writes the corners of one face from position p of the record's corner arrays.
+inline void writeCorners(util::Mesh::Polygon const& face, unsigned int const* newVertex,
+                         MeshData& data, std::size_t p) {
+    std::vector<unsigned int> const& uvs = face.uvIndices[0];
+    for (std::size_t k = 0; k < face.vertexIndices.size(); ++k, ++p) {
+        unsigned int const v = face.vertexIndices[k];
+        data.mIndices[p] = static_cast<int>(newVertex != nullptr ? newVertex[v] : v);
+        // A face without set-0 indices in a mesh that has the set points at coordinate 0.
+        if (data.mTCIndices != nullptr)
+            data.mTCIndices[p] = k < uvs.size() ? static_cast<int>(uvs[k]) : 0;
+    }
+}
+
+unsigned int const* newVertexOrNull(Layout const& layout) {
+    return layout.newVertex.empty() ? nullptr : layout.newVertex.data();
+}
+
+// Allocates the per-face counts and room for count corners; UV indices when the mesh has set 0.
+void allocateFaceArrays(util::Mesh const& mesh, Layout const& layout, std::size_t count,
+                        MeshData& data) {
     data.mCounts = newArray<int>(layout.faceCount);
     data.mCountCount = static_cast<int>(layout.faceCount);
+    data.mIndices = newArray<int>(count);
+    if (!mesh.mTexCoords[0].empty() && count > 0) data.mTCIndices = newArray<int>(count);
+}
+
+// Sets the corner counts once count corners are written, and writes UV set 0.
+void finishFaceArrays(util::Mesh const& mesh, std::size_t count, MeshData& data) {
+    data.mIndexCount = static_cast<int>(count);
+    if (count == 0) {
+        // Faces without corners leave no UV index array.
+        delete[] data.mTCIndices;
+        data.mTCIndices = nullptr;
+    }
+    if (data.mTCIndices != nullptr) data.mTCIndexCount = static_cast<int>(count);
+    std::vector<util::MeshBase::TexCoord> const& uvs = mesh.mTexCoords[0];
+    if (uvs.empty()) return;
+    data.mTexCoords = newArray<float>(2 * uvs.size());
+    data.mTCCount = static_cast<int>(2 * uvs.size());
+    for (std::size_t i = 0; i < uvs.size(); ++i) {
+        data.mTexCoords[2 * i] = uvs[i].u;
+        data.mTexCoords[2 * i + 1] = uvs[i].v;
+    }
+}
+
+void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
     // When the corners were not counted, room for three a face lets a triangle mesh be written
     // in one walk; a walk that runs out of room counts the rest once and moves what it wrote.
     std::size_t room = layout.indexCountKnown ? layout.indexCount : 3 * layout.faceCount;
-    data.mIndices = newArray<int>(room);
-    bool const withUVs = !mesh.mTexCoords[0].empty();
-    if (withUVs && room > 0) data.mTCIndices = newArray<int>(room);
-    unsigned int const* const newVertex =
-        layout.newVertex.empty() ? nullptr : layout.newVertex.data();
+    allocateFaceArrays(mesh, layout, room, data);
+    unsigned int const* const newVertex = newVertexOrNull(layout);
     std::size_t p = 0;
     std::size_t written = 0;
     for (std::size_t f = 0; f < mesh.mFaces.size(); ++f) {
@@ -156,31 +196,33 @@ void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
             regrow(data.mTCIndices, p, room);
         }
         data.mCounts[written++] = static_cast<int>(n);
-        std::vector<unsigned int> const& uvs = face.uvIndices[0];
-        for (std::size_t k = 0; k < n; ++k, ++p) {
-            unsigned int const v = face.vertexIndices[k];
-            data.mIndices[p] = static_cast<int>(newVertex != nullptr ? newVertex[v] : v);
-            // A face without set-0 indices in a mesh that has the set points at coordinate 0.
-            if (data.mTCIndices != nullptr)
-                data.mTCIndices[p] = k < uvs.size() ? static_cast<int>(uvs[k]) : 0;
+        writeCorners(face, newVertex, data, p);
+        p += n;
+    }
+    finishFaceArrays(mesh, p, data);
+}
+
+// Writes the faces from the last to the first and destroys each one written while it is still
+// in cache: for a mesh about to go, this spares its destruction another walk over the whole
+// face list. Needs the corner count.
+void writeFacesTakingThem(util::Mesh& mesh, Layout const& layout, MeshData& data) {
+    allocateFaceArrays(mesh, layout, layout.indexCount, data);
+    unsigned int const* const newVertex = newVertexOrNull(layout);
+    std::size_t p = layout.indexCount;
+    std::size_t written = layout.faceCount;
+    std::vector<util::Mesh::Polygon>& faces = mesh.mFaces;
+    while (!faces.empty()) {
+        util::detail::prefetchFaceBehind(faces, faces.size() - 1);
+        util::Mesh::Polygon const& face = faces.back();
+        std::size_t const n = face.vertexIndices.size();
+        if (n > 0 || !layout.skipEmptyFaces) {
+            p -= n;
+            data.mCounts[--written] = static_cast<int>(n);
+            writeCorners(face, newVertex, data, p);
         }
+        faces.pop_back();
     }
-    data.mIndexCount = static_cast<int>(p);
-    if (p == 0) {
-        // Faces without corners leave no UV index array, as when counted first.
-        delete[] data.mTCIndices;
-        data.mTCIndices = nullptr;
-    }
-    if (data.mTCIndices != nullptr) data.mTCIndexCount = static_cast<int>(p);
-    if (withUVs) {
-        std::vector<util::MeshBase::TexCoord> const& uvs = mesh.mTexCoords[0];
-        data.mTexCoords = newArray<float>(2 * uvs.size());
-        data.mTCCount = static_cast<int>(2 * uvs.size());
-        for (std::size_t i = 0; i < uvs.size(); ++i) {
-            data.mTexCoords[2 * i] = uvs[i].u;
-            data.mTexCoords[2 * i + 1] = uvs[i].v;
-        }
-    }
+    finishFaceArrays(mesh, layout.indexCount, data);
 }
 
 void writeVertices(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
@@ -200,10 +242,10 @@ void writeVertices(util::Mesh const& mesh, Layout const& layout, MeshData& data)
     }
 }
 
-MeshData* writeRecord(util::Mesh const& mesh, Layout const& layout, std::string const& message) {
-    RecordPtr data(new MeshData());
+// Completes a record whose faces are written.
+MeshData* finishRecord(util::Mesh const& mesh, Layout const& layout, RecordPtr data,
+                       std::string const& message) {
     if (!mesh.mName.empty()) data->mName = copyString(mesh.mName);
-    writeFaces(mesh, layout, *data);
     writeVertices(mesh, layout, *data);
     if (!mesh.mHoles.empty()) {
         data->mHoles = copyArray(mesh.mHoles);
@@ -268,7 +310,20 @@ MeshData* createMeshDataFromMesh(util::Mesh const& mesh, std::string const& mess
     if (mesh.mVertices.empty() || mesh.mFaces.empty()) return nullptr;
     Layout layout;
     layout.faceCount = mesh.mFaces.size();
-    return writeRecord(mesh, layout, message);
+    RecordPtr data(new MeshData());
+    writeFaces(mesh, layout, *data);
+    return finishRecord(mesh, layout, std::move(data), message);
+}
+
+MeshData* createMeshDataTakingFaces(util::Mesh& mesh, std::string const& message) {
+    if (mesh.mVertices.empty() || mesh.mFaces.empty()) return nullptr;
+    Layout layout;
+    layout.faceCount = mesh.mFaces.size();
+    layout.indexCount = cornersFrom(mesh, 0);
+    layout.indexCountKnown = true;
+    RecordPtr data(new MeshData());
+    writeFacesTakingThem(mesh, layout, *data);
+    return finishRecord(mesh, layout, std::move(data), message);
 }
 
 MeshData* createMeshDataDroppingEmptyFaces(util::Mesh& mesh, std::string const& message) {
@@ -295,7 +350,9 @@ MeshData* createMeshDataDroppingEmptyFaces(util::Mesh& mesh, std::string const& 
     layout.indexCountKnown = true;
     layout.skipEmptyFaces = true;
     layout.newVertex = util::MeshCleanupUtils::keptVertexIndices(used);
-    return writeRecord(mesh, layout, message);
+    RecordPtr data(new MeshData());
+    writeFacesTakingThem(mesh, layout, *data);
+    return finishRecord(mesh, layout, std::move(data), message);
 }
 
 }  // namespace Cleanup

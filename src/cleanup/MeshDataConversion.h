@@ -23,10 +23,15 @@ std::unique_ptr<util::Mesh> createMeshFromMeshData(MeshData const& data, std::st
 // vertices or no faces. A non-empty message becomes mConversionMessage.
 MeshData* createMeshDataFromMesh(util::Mesh const& mesh, std::string const& message);
 
+// The same record for a mesh about to go, which is left without faces: each is destroyed once
+// written, while it is in cache, which spares a later walk over the face list.
+MeshData* createMeshDataTakingFaces(util::Mesh& mesh, std::string const& message);
+
 // The record that removeEmptyFaces and then deleteUnusedVertices would leave the mesh to write,
 // for a mesh that a pass has left with emptied faces in place. The faces and vertices of a
 // polygon mesh stay where they are, which spares a walk that shifts nearly every face; only
-// its holes and material ranges are renumbered.
+// its holes and material ranges are renumbered. The mesh is left without faces: they are
+// destroyed as they are written.
 MeshData* createMeshDataDroppingEmptyFaces(util::Mesh& mesh, std::string const& message);
 
 }  // namespace Cleanup

@@ -24,5 +24,12 @@ inline void prefetchFaceAhead(std::vector<Mesh::Polygon> const& faces, std::size
     if (f + AHEAD < faces.size()) prefetchLine(faces[f + AHEAD].vertexIndices.data());
 }
 
+// The same for a walk in descending order.
+inline void prefetchFaceBehind(std::vector<Mesh::Polygon> const& faces, std::size_t f) {
+    constexpr std::size_t BEHIND = 8;
+    if (f >= 2 * BEHIND) prefetchLine(&faces[f - 2 * BEHIND]);
+    if (f >= BEHIND) prefetchLine(faces[f - BEHIND].vertexIndices.data());
+}
+
 }  // namespace detail
 }  // namespace util

@@ -146,5 +146,23 @@ TEST(CleanupZeroPassesTest, RecordsEqualThoseOfThePlainRemovalOnRandomMeshes) {
     EXPECT_GT(removedSome, 100);  // the records do lose vertices, or this compared little
 }
 
+// The frame's writer destroys the faces as it writes them, from the last to the first.
+TEST(CleanupFrameTest, WriterTakingTheFacesWritesWhatTheConstWriterWrites) {
+    std::mt19937 random(12);
+    for (int trial = 0; trial < 100; ++trial) {
+        RecordBuilder b = randomRecord(random);
+        MeshData const input = b.record();
+        SCOPED_TRACE(trial);
+        std::string message;
+        std::unique_ptr<util::Mesh> mesh = createMeshFromMeshData(input, message);
+        ASSERT_TRUE(mesh);
+        Record const plain(createMeshDataFromMesh(*mesh, message));
+        Record const taken(createMeshDataTakingFaces(*mesh, message));
+        expectSameRecord(plain.get(), taken.get());
+        EXPECT_TRUE(mesh->mFaces.empty());
+        if (HasFatalFailure()) return;
+    }
+}
+
 }  // namespace
 }  // namespace Cleanup

@@ -113,21 +113,22 @@ struct Layout {
     std::vector<unsigned int> newVertex;  // index of each vertex in the record; empty: its own
 };
 
-// Corners of the faces from face f on that the record gets.
-std::size_t cornersFrom(util::Mesh const& mesh, std::size_t f) {
+// Corners of the faces first to last - 1.
+std::size_t cornersOf(std::vector<util::Mesh::Polygon> const& faces, std::size_t first,
+                      std::size_t last) {
     std::size_t count = 0;
-    for (; f < mesh.mFaces.size(); ++f) {
-        util::detail::prefetchFaceAhead(mesh.mFaces, f);
-        count += mesh.mFaces[f].vertexIndices.size();
+    for (std::size_t f = first; f < last; ++f) {
+        util::detail::prefetchFaceAhead(faces, f);
+        count += faces[f].vertexIndices.size();
     }
     return count;
 }
 
-// Moves the first used values of array into fresh room for count values.
-void regrow(int*& array, std::size_t used, std::size_t count) {
+// Moves the values first to last - 1 of array to position at of fresh room for count values.
+void moveInto(int*& array, std::size_t first, std::size_t last, std::size_t count, std::size_t at) {
     if (array == nullptr) return;
     int* const room = newArray<int>(count);
-    std::copy(array, array + used, room);
+    std::copy(array + first, array + last, room + at);
     delete[] array;
     array = room;
 }
@@ -191,9 +192,9 @@ void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
         std::size_t const n = face.vertexIndices.size();
         if (n == 0 && layout.skipEmptyFaces) continue;
         if (p + n > room) {
-            room = p + cornersFrom(mesh, f);
-            regrow(data.mIndices, p, room);
-            regrow(data.mTCIndices, p, room);
+            room = p + cornersOf(mesh.mFaces, f, mesh.mFaces.size());
+            moveInto(data.mIndices, 0, p, room, 0);
+            moveInto(data.mTCIndices, 0, p, room, 0);
         }
         data.mCounts[written++] = static_cast<int>(n);
         writeCorners(face, newVertex, data, p);
@@ -204,11 +205,14 @@ void writeFaces(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
 
 // Writes the faces from the last to the first and destroys each one written while it is still
 // in cache: for a mesh about to go, this spares its destruction another walk over the whole
-// face list. Needs the corner count.
+// face list. Without a corner count, the corners go down from the end of room for three a face,
+// which a triangle mesh fills exactly; a walk that runs out of room counts the faces left once
+// and moves what it wrote to the end of larger room.
 void writeFacesTakingThem(util::Mesh& mesh, Layout const& layout, MeshData& data) {
-    allocateFaceArrays(mesh, layout, layout.indexCount, data);
+    std::size_t room = layout.indexCountKnown ? layout.indexCount : 3 * layout.faceCount;
+    allocateFaceArrays(mesh, layout, room, data);
     unsigned int const* const newVertex = newVertexOrNull(layout);
-    std::size_t p = layout.indexCount;
+    std::size_t p = room;
     std::size_t written = layout.faceCount;
     std::vector<util::Mesh::Polygon>& faces = mesh.mFaces;
     while (!faces.empty()) {
@@ -216,13 +220,27 @@ void writeFacesTakingThem(util::Mesh& mesh, Layout const& layout, MeshData& data
         util::Mesh::Polygon const& face = faces.back();
         std::size_t const n = face.vertexIndices.size();
         if (n > 0 || !layout.skipEmptyFaces) {
+            if (n > p) {
+                std::size_t const tail = room - p;
+                std::size_t const grown = tail + cornersOf(faces, 0, faces.size());
+                moveInto(data.mIndices, p, room, grown, grown - tail);
+                moveInto(data.mTCIndices, p, room, grown, grown - tail);
+                p = grown - tail;
+                room = grown;
+            }
             p -= n;
             data.mCounts[--written] = static_cast<int>(n);
             writeCorners(face, newVertex, data, p);
         }
         faces.pop_back();
     }
-    finishFaceArrays(mesh, layout.indexCount, data);
+    if (p > 0) {
+        // Faces of fewer than three corners left room at the front.
+        std::copy(data.mIndices + p, data.mIndices + room, data.mIndices);
+        if (data.mTCIndices != nullptr)
+            std::copy(data.mTCIndices + p, data.mTCIndices + room, data.mTCIndices);
+    }
+    finishFaceArrays(mesh, room - p, data);
 }
 
 void writeVertices(util::Mesh const& mesh, Layout const& layout, MeshData& data) {
@@ -319,8 +337,6 @@ MeshData* createMeshDataTakingFaces(util::Mesh& mesh, std::string const& message
     if (mesh.mVertices.empty() || mesh.mFaces.empty()) return nullptr;
     Layout layout;
     layout.faceCount = mesh.mFaces.size();
-    layout.indexCount = cornersFrom(mesh, 0);
-    layout.indexCountKnown = true;
     RecordPtr data(new MeshData());
     writeFacesTakingThem(mesh, layout, *data);
     return finishRecord(mesh, layout, std::move(data), message);
